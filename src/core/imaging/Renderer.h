@@ -1,0 +1,21 @@
+#pragma once
+
+#include "Image.h"
+
+#include <QByteArray>
+#include <optional>
+
+namespace glyphon {
+
+// A fresh render of the whole source scaled to fill trunc(width) × trunc(height) pixels;
+// the point size stays the unrounded width × height. Nothing when the bitmap cannot be made.
+std::optional<Image> resizeImage(const Image &image, double width, double height);
+
+// The source shrunk into the centred square of edge W − 2 × padding on a transparent
+// W × W canvas (W = the source's point width). Nothing when no picture would remain.
+std::optional<Image> padImage(const Image &image, double padding);
+
+// The bitmap as an 8-bit RGBA PNG with straight alpha; empty when there is no bitmap.
+QByteArray pngData(const Image &image);
+
+} // namespace glyphon

@@ -1,0 +1,9 @@
+#include "AndroidIconWriter.h"
+
+namespace glyphon {
+
+int writeAndroidIcons(const Image &, const QString &, const FailureSink &) {
+    return 0;
+}
+
+} // namespace glyphon

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "FailureSink.h"
+#include "imaging/Image.h"
+
+namespace glyphon {
+
+// Writes Android/mipmap-*/ic_launcher.png, largest density first; returns the failure count.
+int writeAndroidIcons(const Image &image, const QString &outputFolder,
+                      const FailureSink &sink = printFailure);
+
+} // namespace glyphon

@@ -1,0 +1,11 @@
+#include <QGuiApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv) {
+    // Test discovery and CI have no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::testing::InitGoogleTest(&argc, argv);
+    QGuiApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+
+namespace glyphon::test {
+
+// A file of the repository, by its path from the project root.
+QString sourcePath(const QString &relative);
+
+// A file of tests/data.
+QString dataPath(const QString &name);
+
+// A picture of the shared test pictures, or an empty string when they are not beside the checkout.
+QString sharedPicture(const QString &name);
+
+// A square premultiplied canvas filled with one colour.
+QImage filled(int edge, const QColor &color);
+
+} // namespace glyphon::test
