@@ -1,8 +1,8 @@
 #include "AssetCatalogWriter.h"
 
 #include "FileOps.h"
+#include "RenderJobs.h"
 #include "catalog/FormatCatalog.h"
-#include "imaging/Renderer.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -40,26 +40,37 @@ int writeAssetCatalog(const Image &image, const QString &platformKey, const QStr
         return failures;
     }
 
-    QJsonArray images;
+    struct Slot {
+        std::shared_ptr<const Format> format;
+        qint64 scale;
+        int pixels;
+    };
+    QList<Slot> slotList;
+    QList<int> edges;
     for (const auto &format : formatsFor(platformKey)) {
         for (const qint64 scale : format->scales) {
-            const int pixels = pixelEdge(format->size, scale);
-            const QString fileName = QString::number(pixels) + QStringLiteral(".png");
-            // Coinciding edges are rendered again per slot, so every entry's file is its own render.
-            if (const auto icon = resizeImage(image, pixels, pixels)) {
-                if (!writeFile(QDir(setFolder).filePath(fileName), pngData(*icon), &error))
-                    fail(error);
-            }
-            QJsonObject entry;
-            entry.insert(QStringLiteral("filename"), fileName);
-            entry.insert(QStringLiteral("idiom"), format->idiom);
-            if (!format->platform.isEmpty())
-                entry.insert(QStringLiteral("platform"), format->platform);
-            if (!(scale == 1 && pixels == 1024))
-                entry.insert(QStringLiteral("scale"), QString::number(scale) + u'x');
-            entry.insert(QStringLiteral("size"), sizeText(format->size));
-            images.append(entry);
+            slotList.append({format, scale, pixelEdge(format->size, scale)});
+            edges.append(slotList.last().pixels);
         }
+    }
+    // Coinciding edges are rendered again per slot, so every entry's file is its own render.
+    const QList<QByteArray> pngs = renderPngs(image, edges);
+
+    QJsonArray images;
+    for (qsizetype i = 0; i < slotList.size(); ++i) {
+        const Slot &slot = slotList.at(i);
+        const QString fileName = QString::number(slot.pixels) + QStringLiteral(".png");
+        if (!pngs.at(i).isEmpty() && !writeFile(QDir(setFolder).filePath(fileName), pngs.at(i), &error))
+            fail(error);
+        QJsonObject entry;
+        entry.insert(QStringLiteral("filename"), fileName);
+        entry.insert(QStringLiteral("idiom"), slot.format->idiom);
+        if (!slot.format->platform.isEmpty())
+            entry.insert(QStringLiteral("platform"), slot.format->platform);
+        if (!(slot.scale == 1 && slot.pixels == 1024))
+            entry.insert(QStringLiteral("scale"), QString::number(slot.scale) + u'x');
+        entry.insert(QStringLiteral("size"), sizeText(slot.format->size));
+        images.append(entry);
     }
 
     QJsonObject root;

@@ -1,0 +1,58 @@
+#include "ParallelFor.h"
+
+#include <QMutex>
+#include <QThreadPool>
+#include <QWaitCondition>
+#include <atomic>
+#include <memory>
+
+namespace glyphon {
+
+namespace {
+
+struct Batch {
+    explicit Batch(int count, std::function<void(int)> body) : count(count), body(std::move(body)) {}
+    const int count;
+    const std::function<void(int)> body;
+    std::atomic<int> next{0};
+    int finished = 0;
+    QMutex mutex;
+    QWaitCondition allDone;
+
+    // Claims items until none is left; helpers that start late claim nothing and leave at once.
+    void drain() {
+        int ran = 0;
+        for (int i = next.fetch_add(1); i < count; i = next.fetch_add(1)) {
+            body(i);
+            ++ran;
+        }
+        if (ran == 0)
+            return;
+        QMutexLocker lock(&mutex);
+        finished += ran;
+        if (finished == count)
+            allDone.wakeAll();
+    }
+};
+
+} // namespace
+
+void parallelFor(int count, const std::function<void(int)> &body) {
+    if (count <= 0)
+        return;
+    if (count == 1) {
+        body(0);
+        return;
+    }
+    auto batch = std::make_shared<Batch>(count, body);
+    QThreadPool *pool = QThreadPool::globalInstance();
+    const int helpers = qMin(count - 1, qMax(0, pool->maxThreadCount() - 1));
+    for (int i = 0; i < helpers; ++i)
+        pool->start([batch] { batch->drain(); });
+    batch->drain();
+    QMutexLocker lock(&batch->mutex);
+    while (batch->finished < count)
+        batch->allDone.wait(&batch->mutex);
+}
+
+} // namespace glyphon
