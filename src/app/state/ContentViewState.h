@@ -199,6 +199,8 @@ public:
 
     // Live preview
     void updatePreview();
+    // Serial: one thread, jobs run in the order they were queued.
+    QThreadPool &previewingQueue() { return m_previewingQueue; }
 
     // Main window actions
     void toggleGridView();
@@ -307,7 +309,6 @@ private:
     int m_reactionHold = 0;
     bool m_imageReactionPending = false;
 
-    // Serial: one thread, jobs run in the order they were queued.
     QThreadPool m_previewingQueue;
     // Loads and runs go to the global pool, counted so destruction can wait for them.
     std::mutex m_outstandingLock;

@@ -30,7 +30,8 @@ template <typename Condition> bool waitUntil(Condition condition, int deadlineMs
 inline void settle(ContentViewState &state) {
     for (int round = 0; round < 3; ++round) {
         QThreadPool::globalInstance()->waitForDone();
-        waitUntil([&state] { return !state.isPreviewing(); });
+        QCoreApplication::processEvents();
+        state.previewingQueue().waitForDone();
         QCoreApplication::processEvents();
     }
 }

@@ -1,0 +1,211 @@
+#include "StateTestSupport.h"
+
+#include "Placeholder.h"
+
+#include <QFile>
+#include <QMimeData>
+#include <QSignalSpy>
+
+namespace glyphon::test {
+namespace {
+
+using ImageIntake = StateFixture;
+
+std::unique_ptr<QMimeData> fileDrop(const QStringList &paths) {
+    auto mime = std::make_unique<QMimeData>();
+    QList<QUrl> urls;
+    for (const QString &path : paths)
+        urls.append(QUrl::fromLocalFile(path));
+    mime->setUrls(urls);
+    return mime;
+}
+
+QRgb centre(const std::optional<Image> &image) {
+    return image ? image->bitmap().pixel(image->pixelWidth() / 2, image->pixelHeight() / 2) : 0;
+}
+
+TEST_F(ImageIntake, DropInstallsTheImageValidatesItAndPreviewsIt) {
+    const QString file = writePicture(QStringLiteral("red.png"), 1024, QColor(220, 30, 30));
+    ContentViewState &s = state();
+    EXPECT_TRUE(s.handleDrop(fileDrop({file}).get()));
+    ASSERT_TRUE(waitUntil([&s] { return s.somethingDropped(); }));
+    EXPECT_EQ(s.imageUrl(), QUrl::fromLocalFile(file));
+    EXPECT_EQ(centre(s.image()), qRgb(220, 30, 30));
+    ASSERT_TRUE(s.imageValidation());
+    EXPECT_EQ(s.imageValidation()->type, ValidationType::success);
+    settle(s);
+    EXPECT_EQ(centre(s.processedPreviewImage()), qRgb(220, 30, 30));
+}
+
+TEST_F(ImageIntake, ThreeDroppedFilesLoadOnlyTheFirst) {
+    const QString first = writePicture(QStringLiteral("a.png"), 1024, Qt::red);
+    const QString second = writePicture(QStringLiteral("b.png"), 1024, Qt::green);
+    const QString third = writePicture(QStringLiteral("c.png"), 1024, Qt::blue);
+    ContentViewState &s = state();
+    QSignalSpy installed(&s, &ContentViewState::imageChanged);
+    EXPECT_TRUE(s.handleDrop(fileDrop({first, second, third}).get()));
+    settle(s);
+    EXPECT_EQ(installed.count(), 1);
+    EXPECT_EQ(s.imageUrl(), QUrl::fromLocalFile(first));
+    EXPECT_EQ(centre(s.image()), qRgb(255, 0, 0));
+}
+
+TEST_F(ImageIntake, TextFileIsAcceptedAndChangesNothing) {
+    QFile text(path(QStringLiteral("notes.txt")));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("not an image\n");
+    text.close();
+    ContentViewState &s = state();
+    QSignalSpy installed(&s, &ContentViewState::imageChanged);
+    EXPECT_TRUE(s.handleDrop(fileDrop({text.fileName()}).get()));
+    settle(s);
+    EXPECT_EQ(installed.count(), 0);
+    EXPECT_FALSE(s.somethingDropped());
+    EXPECT_FALSE(s.imageUrl().isValid());
+    EXPECT_FALSE(s.imageValidation());
+}
+
+TEST_F(ImageIntake, FailedDropKeepsThePreviousImage) {
+    const QString good = writePicture(QStringLiteral("good.png"), 1024, Qt::red);
+    ContentViewState &s = state();
+    s.handleDrop(fileDrop({good}).get());
+    settle(s);
+    EXPECT_TRUE(s.handleDrop(fileDrop({path(QStringLiteral("missing.png"))}).get()));
+    settle(s);
+    EXPECT_EQ(s.imageUrl(), QUrl::fromLocalFile(good));
+    EXPECT_EQ(centre(s.image()), qRgb(255, 0, 0));
+}
+
+TEST_F(ImageIntake, EmptyAndNonFileDropsAreAcceptedAndChangeNothing) {
+    ContentViewState &s = state();
+    QSignalSpy installed(&s, &ContentViewState::imageChanged);
+    QMimeData empty;
+    EXPECT_TRUE(s.handleDrop(&empty));
+    EXPECT_TRUE(s.handleDrop(nullptr));
+    QMimeData web;
+    web.setUrls({QUrl(QStringLiteral("https://example.com/icon.png"))});
+    EXPECT_TRUE(s.handleDrop(&web));
+    settle(s);
+    EXPECT_EQ(installed.count(), 0);
+    EXPECT_FALSE(s.somethingDropped());
+}
+
+TEST_F(ImageIntake, DropDuringARunIsRefused) {
+    const QString file = writePicture(QStringLiteral("a.png"), 1024);
+    ContentViewState &s = state();
+    s.setHasProgress(true);
+    EXPECT_FALSE(s.handleDrop(fileDrop({file}).get()));
+    s.openFile(file);
+    settle(s);
+    EXPECT_FALSE(s.somethingDropped());
+    EXPECT_EQ(s.image()->bitmap(), placeholderImage().bitmap());
+}
+
+TEST_F(ImageIntake, LoadThatArrivesAfterARunStartedIsStillInstalled) {
+    const QString file = writePicture(QStringLiteral("late.png"), 1024, Qt::red);
+    ContentViewState &s = state({.chooseFolder = {}, .openFolder = {}, .successHold = std::chrono::hours(1)});
+    s.setForMacos(false);
+    s.setForIos(false);
+    s.setForWatchos(false);
+    s.setForFavicon(false);
+    bool runningWhenInstalled = false;
+    QObject::connect(&s, &ContentViewState::imageChanged, &s,
+                     [&] { runningWhenInstalled = s.isProcessing(); });
+    ASSERT_TRUE(s.handleDrop(fileDrop({file}).get()));
+    // The load can only reach the main thread once this test returns to the event loop.
+    s.startGeneration({QUrl::fromLocalFile(m_dir.path())});
+    ASSERT_TRUE(s.isProcessing());
+    ASSERT_TRUE(waitUntil([&s] { return s.somethingDropped(); }));
+    EXPECT_TRUE(runningWhenInstalled);
+    EXPECT_EQ(centre(s.image()), qRgb(255, 0, 0));
+}
+
+TEST_F(ImageIntake, SmallImageIsInstalledWithAnErrorVerdictAndStillPreviewed) {
+    const QString file = writePicture(QStringLiteral("small.png"), 500, Qt::green);
+    ContentViewState &s = state();
+    s.setWithTint(true);
+    settle(s);
+    s.handleDrop(fileDrop({file}).get());
+    ASSERT_TRUE(waitUntil([&s] { return s.somethingDropped(); }));
+    ASSERT_TRUE(s.imageValidation());
+    EXPECT_EQ(s.imageValidation()->type, ValidationType::error);
+    EXPECT_EQ(s.imageValidation()->message,
+              QStringLiteral("Image is too small (500×500). Use at least 1024×1024 pixels"));
+    settle(s);
+    ASSERT_TRUE(s.processedPreviewImage());
+    EXPECT_EQ(s.processedPreviewImage()->pixelWidth(), 500);
+}
+
+TEST_F(ImageIntake, SecondDropReplacesTheFirstAndKeepsTheGrid) {
+    const QString first = writePicture(QStringLiteral("a.png"), 1024, Qt::red);
+    const QString second = writePicture(QStringLiteral("b.png"), 1024, Qt::blue);
+    ContentViewState &s = state();
+    s.handleDrop(fileDrop({first}).get());
+    settle(s);
+    s.toggleGridView();
+    s.handleDrop(fileDrop({second}).get());
+    ASSERT_TRUE(waitUntil([&s, &second] { return s.imageUrl() == QUrl::fromLocalFile(second); }));
+    EXPECT_TRUE(s.showGridView());
+    EXPECT_EQ(centre(s.processedPreviewImage()), qRgb(0, 0, 255));
+}
+
+TEST_F(ImageIntake, ClearWhileTheGridIsShownGoesBackToTheProcessedPlaceholder) {
+    const QString file = writePicture(QStringLiteral("a.png"), 1024, Qt::red);
+    ContentViewState &s = state();
+    s.setWithPadding(true);
+    s.handleDrop(fileDrop({file}).get());
+    settle(s);
+    s.toggleGridView();
+    ASSERT_TRUE(s.showGridView());
+
+    s.clearImage();
+    EXPECT_FALSE(s.showGridView());
+    EXPECT_FALSE(s.somethingDropped());
+    EXPECT_FALSE(s.imageValidation());
+    EXPECT_EQ(s.imageUrl(), QUrl::fromLocalFile(file)); // kept on purpose
+    EXPECT_EQ(s.image()->bitmap(), placeholderImage().bitmap());
+    // The image area never goes blank: the placeholder shows at once, processed when the job publishes.
+    ASSERT_TRUE(s.processedPreviewImage());
+    EXPECT_EQ(s.processedPreviewImage()->bitmap(), placeholderImage().bitmap());
+    EXPECT_TRUE(s.isPreviewing());
+    settle(s);
+    ASSERT_TRUE(s.processedPreviewImage());
+    EXPECT_EQ(s.processedPreviewImage()->bitmap(),
+              applyEffects(placeholderImage(), s.effectSettings()).bitmap());
+}
+
+TEST_F(ImageIntake, OpenFileTakesTheSameRoadAsADrop) {
+    const QString file = writePicture(QStringLiteral("open.png"), 1024, Qt::red);
+    ContentViewState &s = state();
+    s.openFile(file);
+    ASSERT_TRUE(waitUntil([&s] { return s.somethingDropped(); }));
+    EXPECT_EQ(s.imageUrl(), QUrl::fromLocalFile(file));
+}
+
+TEST_F(ImageIntake, DestroyingTheStateWhileALoadRunsIsSafe) {
+    const QString file = writePicture(QStringLiteral("a.png"), 2048);
+    for (int i = 0; i < 5; ++i) {
+        ContentViewState s(store());
+        s.handleDrop(fileDrop({file}).get());
+        s.setPaddingPx(10.0 + i);
+    }
+    QCoreApplication::processEvents();
+    SUCCEED();
+}
+
+TEST_F(ImageIntake, GenerateAsksForAnImageUntilOneWasDropped) {
+    const QString file = writePicture(QStringLiteral("a.png"), 1024);
+    ContentViewState &s = state();
+    s.generatePressed();
+    EXPECT_TRUE(s.showNoImageAlert());
+    EXPECT_FALSE(s.showingPlatformSheet());
+    s.setShowNoImageAlert(false);
+    s.handleDrop(fileDrop({file}).get());
+    ASSERT_TRUE(waitUntil([&s] { return s.somethingDropped(); }));
+    s.generatePressed();
+    EXPECT_TRUE(s.showingPlatformSheet());
+    EXPECT_FALSE(s.showNoImageAlert());
+}
+
+} // namespace
+} // namespace glyphon::test
