@@ -3,7 +3,23 @@
 #include <QGuiApplication>
 #include <cstdio>
 
+namespace {
+
+QtMessageHandler defaultHandler = nullptr;
+
+// Without a desktop session Qt warns about XDG_RUNTIME_DIR on every start; a command-line tool
+// should print only its own lines, so that one warning is dropped and the rest pass through.
+void quietMessages(QtMsgType type, const QMessageLogContext &context, const QString &message) {
+    if (message.startsWith(QStringLiteral("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    if (defaultHandler)
+        defaultHandler(type, context, message);
+}
+
+} // namespace
+
 int main(int argc, char *argv[]) {
+    defaultHandler = qInstallMessageHandler(quietMessages);
     // SVG rasterising needs fonts, and fonts need a GUI application; offscreen needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
