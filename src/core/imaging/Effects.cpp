@@ -66,6 +66,22 @@ Image padded(const Image &image, double padding) {
     return Image(blank, image.size());
 }
 
+// Fixed-point weights (1.0 = 65536) of the tint's channels at the opacity, and of the kept colour.
+struct TintWeights {
+    quint32 red, green, blue, keep;
+};
+
+void tintRow(const quint32 *from, quint32 *to, int width, TintWeights w) {
+    for (int x = 0; x < width; ++x) {
+        const quint32 p = from[x];
+        const quint32 alpha = p >> 24;
+        const quint32 r = (w.red * alpha + w.keep * ((p >> 16) & 0xff) + 32768u) >> 16;
+        const quint32 g = (w.green * alpha + w.keep * ((p >> 8) & 0xff) + 32768u) >> 16;
+        const quint32 b = (w.blue * alpha + w.keep * (p & 0xff) + 32768u) >> 16;
+        to[x] = (alpha << 24) | (r << 16) | (g << 8) | b;
+    }
+}
+
 } // namespace
 
 // The pipeline cannot report a failure: when the 1024 canvas cannot be made it keeps the source's own
@@ -157,38 +173,32 @@ Image roundCorners(const Image &image, double radius) {
 }
 
 // Source-atop on premultiplied pixels: colour' = tint × opacity × alpha + colour × (1 − opacity), alpha
-// kept. Fixed-point weights keep opacity 0 and 1 exact and let the compiler vectorise the rows.
+// kept. Fixed-point weights keep opacity 0 and 1 exact; rows are spread over the thread pool.
 Image tintImage(const Image &image, const Color &color, double opacity) {
     if (image.isNull())
         return image;
     const double a = clamped(opacity, 0.0, 1.0);
     if (a == 0.0)
         return image;
-    QImage bitmap = premultipliedCopy(image.bitmap());
+    const QImage source = image.bitmap().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage bitmap(source.size(), QImage::Format_ARGB32_Premultiplied);
     if (bitmap.isNull())
         return image;
 
     const auto weight = [](double value) { return quint32(std::lround(value * 65536.0)); };
-    const quint32 keep = weight(1.0 - a);
-    const quint32 red = weight(a * clamped(color.red, 0.0, 1.0));
-    const quint32 green = weight(a * clamped(color.green, 0.0, 1.0));
-    const quint32 blue = weight(a * clamped(color.blue, 0.0, 1.0));
+    const TintWeights weights{weight(a * clamped(color.red, 0.0, 1.0)),
+                              weight(a * clamped(color.green, 0.0, 1.0)),
+                              weight(a * clamped(color.blue, 0.0, 1.0)), weight(1.0 - a)};
     const int width = bitmap.width();
-    // Row pointers come from one bits() call: scanLine() may touch the image's shared state.
-    uchar *const bits = bitmap.bits();
-    const qsizetype stride = bitmap.bytesPerLine();
-    const auto tintRows = [&](int first, int last) {
-        for (int y = first; y < last; ++y) {
-            auto *line = reinterpret_cast<quint32 *>(bits + y * stride);
-            for (int x = 0; x < width; ++x) {
-                const quint32 p = line[x];
-                const quint32 alpha = p >> 24;
-                const quint32 r = (red * alpha + keep * ((p >> 16) & 0xff) + 32768u) >> 16;
-                const quint32 g = (green * alpha + keep * ((p >> 8) & 0xff) + 32768u) >> 16;
-                const quint32 b = (blue * alpha + keep * (p & 0xff) + 32768u) >> 16;
-                line[x] = (alpha << 24) | (r << 16) | (g << 8) | b;
-            }
-        }
+    // Row pointers come from one call each: scanLine() may touch the image's shared state. One pass
+    // reads the source and writes the result, so the picture is never copied first.
+    const uchar *const from = source.constBits();
+    uchar *const to = bitmap.bits();
+    const qsizetype fromStride = source.bytesPerLine(), toStride = bitmap.bytesPerLine();
+    const auto tintRows = [=](int first, int last) {
+        for (int y = first; y < last; ++y)
+            tintRow(reinterpret_cast<const quint32 *>(from + y * fromStride),
+                    reinterpret_cast<quint32 *>(to + y * toStride), width, weights);
     };
     // Bands of rows big enough that handing them to the pool costs less than tinting them.
     constexpr int rowsPerBand = 128;
