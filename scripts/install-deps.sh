@@ -6,9 +6,10 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libgl-dev
-    libdeflate-dev
+    libdeflate-dev libsodium-dev
     googletest libgtest-dev libbenchmark-dev
     pngcheck icoutils
+    desktop-file-utils appstream
     xvfb xauth
 )
 
