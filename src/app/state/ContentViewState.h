@@ -199,7 +199,7 @@ public:
 
     // Live preview
     void updatePreview();
-    // Serial: one thread, jobs run in the order they were queued.
+    // Serial: one thread, jobs run in the order they were queued. Exposed so a caller can wait for it.
     QThreadPool &previewingQueue() { return m_previewingQueue; }
 
     // Main window actions
@@ -305,7 +305,7 @@ private:
     int m_generationFailures = 0;
     QString m_firstFailureMessage;
 
-    // Deferred while an operation runs several steps whose documented result assumes reactions run after it.
+    // Held while clearImage runs its steps, so the image's reaction sees their end state.
     int m_reactionHold = 0;
     bool m_imageReactionPending = false;
 

@@ -274,7 +274,7 @@ struct ReactionRow {
 
 class ChangeReaction : public StateFixture, public ::testing::WithParamInterface<ReactionRow> {};
 
-TEST_P(ChangeReaction, PreviewsAndSavesAsTheTableSays) {
+TEST_P(ChangeReaction, PreviewsAndSavesOnlyWhereItShould) {
     ContentViewState &s = state();
     // Only saveSettings writes this key, so its return tells a save.
     store().remove(QStringLiteral("colorSelection"));
@@ -287,7 +287,7 @@ TEST_P(ChangeReaction, PreviewsAndSavesAsTheTableSays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Table, ChangeReaction,
+    Values, ChangeReaction,
     ::testing::Values(
         ReactionRow{"withRoundedCorners", [](ContentViewState &s) { s.setWithRoundedCorners(true); }, true,
                     true},
