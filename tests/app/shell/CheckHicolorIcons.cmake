@@ -1,0 +1,18 @@
+# Checks that every icon under ROOT/hicolor/NxN/apps is a PNG of exactly N×N pixels and that SIZES are all there.
+string(REPLACE "," ";" sizes "${SIZES}")
+foreach(size IN LISTS sizes)
+    set(png ${ROOT}/hicolor/${size}x${size}/apps/glyphon.png)
+    if(NOT EXISTS ${png})
+        message(FATAL_ERROR "missing ${png}")
+    endif()
+    # Signature (8 bytes), chunk length and "IHDR" (8 bytes), then width and height as 32-bit big-endian.
+    file(READ ${png} head LIMIT 24 HEX)
+    string(SUBSTRING "${head}" 0 16 signature)
+    string(SUBSTRING "${head}" 32 8 width)
+    string(SUBSTRING "${head}" 40 8 height)
+    math(EXPR width "0x${width}")
+    math(EXPR height "0x${height}")
+    if(NOT signature STREQUAL "89504e470d0a1a0a" OR NOT width EQUAL size OR NOT height EQUAL size)
+        message(FATAL_ERROR "${png} is ${width}x${height} (signature ${signature}), expected ${size}x${size}")
+    endif()
+endforeach()
