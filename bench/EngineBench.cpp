@@ -1,7 +1,10 @@
+#include "imaging/Effects.h"
+#include "imaging/PngEncoder.h"
 #include "imaging/Renderer.h"
+#include "imaging/Resampler.h"
 #include "writers/IconSets.h"
+#include "writers/RenderJobs.h"
 
-#include <QDir>
 #include <QImage>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -10,33 +13,95 @@ using namespace glyphon;
 
 namespace {
 
-Image sampleAt(int edge) {
-    static const QImage original(QStringLiteral(GLYPHON_SOURCE_DIR "/resources/samples/apple-1024.png"));
-    return Image(original.scaled(edge, edge, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-}
-
-void AppleSets(benchmark::State &state) {
-    const Image source = sampleAt(int(state.range(0)));
-    QTemporaryDir dir;
-    for (auto _ : state) {
-        for (Platform p : {Platform::macOS, Platform::iOS, Platform::watchOS})
-            writePlatform(p, source, dir.path(), [](const QString &) {});
+// The bundled flat art, or a photograph when GLYPHON_BENCH_PHOTO names one, at the given edge.
+const QImage &picture(int edge, bool photo) {
+    static std::map<std::pair<int, bool>, QImage> cache;
+    auto &slot = cache[{edge, photo}];
+    if (slot.isNull()) {
+        const QString path = photo ? qEnvironmentVariable("GLYPHON_BENCH_PHOTO")
+                                   : QStringLiteral(GLYPHON_SOURCE_DIR "/resources/samples/apple-1024.png");
+        QImage original(path);
+        if (original.isNull())
+            original = QImage(QStringLiteral(GLYPHON_SOURCE_DIR "/resources/samples/apple-1024.png"));
+        slot = original.scaled(edge, edge, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                   .convertToFormat(QImage::Format_ARGB32_Premultiplied);
     }
+    return slot;
 }
-BENCHMARK(AppleSets)->Arg(1024)->Arg(4096)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void ResizeAndEncode(benchmark::State &state) {
-    const Image source = sampleAt(1024);
-    const int edge = int(state.range(0));
+void Resize(benchmark::State &state) {
+    const QImage &source = picture(int(state.range(0)), false);
+    const int edge = int(state.range(1));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(resample(source, edge, edge));
+}
+BENCHMARK(Resize)
+    ->ArgsProduct({{1024}, {16, 57, 180, 512, 1024}})
+    ->Args({4096, 1024})
+    ->Args({4096, 16})
+    ->Args({512, 1024})
+    ->Unit(benchmark::kMicrosecond);
+
+// One render from shared box-reduced levels, as the writers do it.
+void ResizeFromLevels(benchmark::State &state) {
+    SourceLevels levels(picture(int(state.range(0)), false));
+    const int edge = int(state.range(1));
+    levels.prepare({QSize(edge, edge)});
+    for (auto _ : state)
+        benchmark::DoNotOptimize(levels.render(edge, edge));
+}
+BENCHMARK(ResizeFromLevels)->ArgsProduct({{1024}, {16, 57, 180, 512}})->Unit(benchmark::kMicrosecond);
+
+void QtSmoothScale(benchmark::State &state) {
+    const QImage &source = picture(int(state.range(0)), false);
+    const int edge = int(state.range(1));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(source.scaled(edge, edge, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+}
+BENCHMARK(QtSmoothScale)->ArgsProduct({{1024}, {16, 180, 512}})->Unit(benchmark::kMicrosecond);
+
+void Encode(benchmark::State &state) {
+    const QImage &image = picture(int(state.range(0)), state.range(1) != 0);
     qint64 bytes = 0;
     for (auto _ : state) {
-        const auto icon = resizeImage(source, edge, edge);
-        bytes = pngData(*icon).size();
+        bytes = encodePng(image).size();
         benchmark::DoNotOptimize(bytes);
     }
     state.counters["png_bytes"] = double(bytes);
 }
-BENCHMARK(ResizeAndEncode)->Arg(16)->Arg(64)->Arg(180)->Arg(512)->Arg(1024)->Unit(benchmark::kMicrosecond);
+BENCHMARK(Encode)->ArgsProduct({{64, 180, 1024}, {0, 1}})->Unit(benchmark::kMicrosecond);
+
+// Every render and encode of one set, without the file writes.
+void RenderSet(benchmark::State &state) {
+    const Image source(picture(int(state.range(0)), state.range(1) != 0));
+    const QList<int> ios = {40,  60,  58,  87,  76,  114, 80,  120, 120, 180,
+                            128, 192, 136, 204, 152, 228, 167, 250, 1024};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(renderPngs(source, ios));
+}
+BENCHMARK(RenderSet)->ArgsProduct({{1024, 4096}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void AllSets(benchmark::State &state) {
+    const Image source(picture(int(state.range(0)), state.range(1) != 0));
+    QTemporaryDir dir;
+    for (auto _ : state)
+        for (const Platform platform : allPlatforms)
+            writePlatform(platform, source, dir.path(), [](const QString &) {});
+}
+BENCHMARK(AllSets)->ArgsProduct({{1024, 4096}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void Effects(benchmark::State &state) {
+    const Image source(picture(int(state.range(0)), false));
+    EffectSettings settings;
+    settings.withRoundedCorners = state.range(1) != 0;
+    settings.withPadding = state.range(1) != 0;
+    settings.withTint = true;
+    settings.colorSelection = {0.9, 0.3, 0.1, 1.0};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(applyEffects(source, settings));
+}
+// All three effects on 1024; the tint alone on 4096.
+BENCHMARK(Effects)->Args({1024, 1})->Args({4096, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

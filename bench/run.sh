@@ -1,5 +1,11 @@
 #!/usr/bin/env bash
-# Runs the engine micro-benchmarks of the default build.
+# The engine benchmarks of a build (default: build; another with BUILD_DIR=...): the Google Benchmark
+# micro-benchmarks of resize, encode, effects and whole sets, then the comparison with sharp on the
+# same 74 files (compare.sh). Arguments go to the micro-benchmarks, e.g. --benchmark_filter=Encode.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/build/bin/glyphon_bench" "$@"
+build=${BUILD_DIR:-$root/build}
+photo=$root/../shared/testdata/photo-1024.jpg
+[ -f "$photo" ] && export GLYPHON_BENCH_PHOTO=$photo
+"$build/bin/glyphon_bench" "$@"
+bash "$root/bench/compare.sh" "$build"

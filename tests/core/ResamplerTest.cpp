@@ -1,1 +1,214 @@
+#include "imaging/Resampler.h"
+
+#include "TestSupport.h"
+
+#include <QPainter>
+#include <cmath>
 #include <gtest/gtest.h>
+
+using namespace glyphon;
+
+namespace {
+
+QImage premultipliedCanvas(int width, int height) {
+    return QImage(width, height, QImage::Format_ARGB32_Premultiplied);
+}
+
+// A horizontal grey ramp from `low` to `high` that jumps at the middle column: a step edge.
+QImage stepEdge(int edge, int low, int high) {
+    QImage image = premultipliedCanvas(edge, edge);
+    for (int y = 0; y < edge; ++y)
+        for (int x = 0; x < edge; ++x) {
+            const int v = x < edge / 2 ? low : high;
+            image.setPixel(x, y, qRgb(v, v, v));
+        }
+    return image;
+}
+
+// cos(k r²): its local frequency grows from zero at the centre to the source's Nyquist limit at the
+// edge, so a shrink that aliases paints rings (moiré) all over; a filtered one leaves flat grey.
+QImage zonePlate(int edge) {
+    QImage image = premultipliedCanvas(edge, edge);
+    const double k = M_PI / edge;
+    for (int y = 0; y < edge; ++y)
+        for (int x = 0; x < edge; ++x) {
+            const double dx = x + 0.5 - edge / 2.0, dy = y + 0.5 - edge / 2.0;
+            const int v = int(std::lround(127.5 + 127.5 * std::cos(k * (dx * dx + dy * dy))));
+            image.setPixel(x, y, qRgb(v, v, v));
+        }
+    return image;
+}
+
+// An opaque red disc on a transparent background whose hidden colour is green.
+QImage redDiscOnHiddenGreen(int edge) {
+    QImage straight(edge, edge, QImage::Format_ARGB32);
+    straight.fill(QColor(0, 255, 0, 0));
+    QPainter painter(&straight);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 0, 0));
+    painter.drawEllipse(QRectF(edge / 6.0, edge / 6.0, edge * 2 / 3.0, edge * 2 / 3.0));
+    painter.end();
+    return straight.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+int grey(const QImage &image, int x, int y) {
+    return qRed(image.pixel(x, y));
+}
+
+} // namespace
+
+TEST(Resampler, FlatColoursStayExactlyTheSame) {
+    // Weights that do not sum to exactly one would shift every flat area by a step or two.
+    const QColor colours[] = {QColor(200, 30, 90), QColor(10, 250, 128, 128), QColor(255, 255, 255, 1)};
+    const QSize cases[][2] = {{{1024, 1024}, {16, 16}}, {{1024, 1024}, {57, 57}}, {{1024, 1024}, {250, 250}},
+                              {{4096, 64}, {87, 3}},    {{1025, 1025}, {16, 16}}, {{100, 100}, {1024, 1024}},
+                              {{1, 1}, {16, 16}},       {{300, 200}, {77, 131}}};
+    for (const QColor &colour : colours) {
+        for (const auto &[from, to] : cases) {
+            QImage source = premultipliedCanvas(from.width(), from.height());
+            source.fill(colour);
+            const QImage result = resample(source, to.width(), to.height());
+            ASSERT_EQ(result.size(), to);
+            ASSERT_EQ(result.format(), QImage::Format_ARGB32_Premultiplied);
+            const QRgb want = source.pixel(0, 0);
+            for (int y = 0; y < to.height(); ++y)
+                for (int x = 0; x < to.width(); ++x)
+                    ASSERT_EQ(result.pixel(x, y), want)
+                        << colour.name(QColor::HexArgb).toStdString() << " " << from.width() << "→"
+                        << to.width() << " at " << x << "," << y;
+        }
+    }
+}
+
+TEST(Resampler, StepEdgeStaysMonotoneApartFromBoundedRinging) {
+    // Lanczos-3 rings by about a tenth of a step's height next to it and nowhere else: no value
+    // leaves the band by more than an eighth, none drops below an earlier one by more than a fifth
+    // (an overshoot and the dip after it), and beyond the filter's reach both sides are exactly
+    // their own level.
+    const int low = 64, high = 192;
+    const int ringing = (high - low) / 8;
+    const int dip = (high - low) / 5;
+    for (const auto &[from, to] : {std::pair{1024, 57}, {1024, 16}, {1024, 250}, {64, 200}, {1000, 87}}) {
+        const QImage result = resample(stepEdge(from, low, high), to, to);
+        const double edgeAt = to / 2.0 * (from / 2 * 2) / from;
+        const double reach = 3.0 * std::max(1.0, double(to) / from) + 1.0;
+        int highest = 0;
+        for (int x = 0; x < to; ++x) {
+            const int v = grey(result, x, to / 2);
+            SCOPED_TRACE(testing::Message() << from << "→" << to << " x " << x << " value " << v);
+            EXPECT_GE(v, low - ringing);
+            EXPECT_LE(v, high + ringing);
+            EXPECT_GE(v, highest - dip);
+            highest = std::max(highest, v);
+            if (std::abs(x + 0.5 - edgeAt) > reach) {
+                EXPECT_EQ(v, x < edgeAt ? low : high);
+            }
+        }
+    }
+}
+
+TEST(Resampler, ShrunkStepIsAsCrispAsTheSizeAllows) {
+    // Area averaging spreads a step over two output pixels or more; Lanczos keeps the ramp about one
+    // pixel wide: between the 10 % and 90 % levels lies at most one pixel.
+    const QImage result = resample(stepEdge(1024, 0, 255), 57, 57);
+    int inside = 0;
+    for (int x = 0; x < 57; ++x) {
+        const int v = grey(result, x, 28);
+        inside += v > 26 && v < 229;
+    }
+    EXPECT_LE(inside, 1);
+}
+
+TEST(Resampler, ZonePlateShrinksToCalmGrey) {
+    const QImage result = resample(zonePlate(1024), 16, 16);
+    // Only the centre holds frequencies low enough to survive at 16 px.
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            if (std::abs(x - 7.5) < 2 && std::abs(y - 7.5) < 2) {
+                continue;
+            }
+            EXPECT_NEAR(grey(result, x, y), 128, 6) << x << "," << y;
+        }
+}
+
+TEST(Resampler, TransparentEdgesGetNoFringeFromHiddenColour) {
+    for (const auto &[from, to] : {std::pair{1024, 16}, {1024, 57}, {1024, 180}, {96, 300}}) {
+        const QImage straight =
+            resample(redDiscOnHiddenGreen(from), to, to).convertToFormat(QImage::Format_ARGB32);
+        int translucent = 0;
+        for (int y = 0; y < to; ++y)
+            for (int x = 0; x < to; ++x) {
+                const QRgb p = straight.pixel(x, y);
+                if (qAlpha(p) < 16)
+                    continue; // the straight colour of an almost clear pixel is rounding noise
+                translucent += qAlpha(p) < 255;
+                ASSERT_LE(qGreen(p), 3) << from << "→" << to << " at " << x << "," << y;
+                ASSERT_LE(qBlue(p), 3) << from << "→" << to << " at " << x << "," << y;
+                ASSERT_GE(qRed(p), 245) << from << "→" << to << " at " << x << "," << y;
+            }
+        EXPECT_GT(translucent, 0) << "the disc's rim is antialiased";
+    }
+}
+
+TEST(Resampler, ResultIsValidPremultiplied) {
+    // Half-transparent black beside half-transparent white: the colour rings above the flat alpha
+    // next to the edge, which would be a brighter-than-possible pixel if it were not held to it.
+    QImage source = premultipliedCanvas(1024, 1024);
+    for (int y = 0; y < 1024; ++y)
+        for (int x = 0; x < 1024; ++x)
+            source.setPixel(x, y, x < 512 ? qRgba(0, 0, 0, 128) : qRgba(128, 128, 128, 128));
+    for (const int edge : {87, 250}) {
+        const QImage result = resample(source, edge, edge);
+        for (int x = 0; x < edge; ++x) {
+            const QRgb p = result.pixel(x, edge / 2);
+            ASSERT_EQ(qAlpha(p), 128) << x;
+            ASSERT_LE(qRed(p), 128) << x;
+        }
+    }
+}
+
+TEST(Resampler, SharedLevelsRenderWhatASingleResizeRenders) {
+    const QImage source = zonePlate(1024);
+    SourceLevels levels(source);
+    const QList<int> edges = {1024, 512, 250, 180, 87, 57, 16};
+    QList<QSize> sizes;
+    for (int edge : edges)
+        sizes.append(QSize(edge, edge));
+    levels.prepare(sizes);
+    for (int edge : edges)
+        EXPECT_EQ(levels.render(edge, edge), resample(source, edge, edge)) << edge;
+}
+
+TEST(Resampler, SplittingOverThreadsChangesNothing) {
+    const QImage source = redDiscOnHiddenGreen(2048);
+    SourceLevels levels(source);
+    levels.prepare({QSize(700, 700)});
+    EXPECT_EQ(levels.render(700, 700, true), levels.render(700, 700, false));
+}
+
+TEST(Resampler, IdentitySizeKeepsThePixels) {
+    const QImage source = redDiscOnHiddenGreen(64);
+    EXPECT_EQ(resample(source, 64, 64), source);
+}
+
+TEST(Resampler, StraightSourcesArePremultipliedFirst) {
+    QImage straight(64, 64, QImage::Format_ARGB32);
+    straight.fill(QColor(0, 255, 0, 0));
+    for (int y = 0; y < 64; ++y)
+        for (int x = 32; x < 64; ++x)
+            straight.setPixel(x, y, qRgba(255, 0, 0, 255));
+    const QImage result = resample(straight, 8, 8).convertToFormat(QImage::Format_ARGB32);
+    for (int x = 0; x < 8; ++x) {
+        if (qAlpha(result.pixel(x, 4)) > 16) {
+            EXPECT_LE(qGreen(result.pixel(x, 4)), 3) << x;
+        }
+    }
+}
+
+TEST(Resampler, ImpossibleSizesGiveNothing) {
+    const QImage source = test::filled(32, Qt::red);
+    EXPECT_TRUE(resample(source, 0, 16).isNull());
+    EXPECT_TRUE(resample(source, 16, -1).isNull());
+    EXPECT_TRUE(resample(QImage(), 16, 16).isNull());
+}

@@ -1,11 +1,35 @@
 #pragma once
 
 #include <QImage>
+#include <QList>
+#include <QSize>
+#include <vector>
 
 namespace glyphon {
 
-// The one place pixels are resampled: the whole premultiplied source scaled to fill width × height.
-// Returns a null image when the destination cannot be allocated.
+// A premultiplied source with its exact 2× box reductions, so that many renders of one picture
+// start from a level only a few times larger than their target instead of from the full source.
+class SourceLevels {
+public:
+    explicit SourceLevels(const QImage &source);
+
+    // Builds, once and spread over the cores, every level a render of these sizes starts from.
+    // Call it before rendering from several threads; rendering itself only reads.
+    void prepare(const QList<QSize> &targets);
+
+    // A Lanczos-3 render of the whole source at width × height, from the deepest prepared level
+    // that still has enough pixels; `spread` splits a large one over the cores. Null when the size
+    // is empty or the canvas cannot be made.
+    QImage render(int width, int height, bool spread = false) const;
+
+    const QImage &source() const { return m_levels.front(); }
+
+private:
+    std::vector<QImage> m_levels;
+};
+
+// The one place pixels are resampled: the whole premultiplied source scaled to fill width × height
+// with a Lanczos-3 filter. Returns a null image when the destination cannot be allocated.
 QImage resample(const QImage &source, int width, int height);
 
 } // namespace glyphon

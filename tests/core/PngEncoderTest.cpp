@@ -1,0 +1,176 @@
+#include "imaging/PngEncoder.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace glyphon;
+
+namespace {
+
+QImage decodeWithQt(const QByteArray &png) {
+    QBuffer buffer;
+    buffer.setData(png);
+    QImageReader reader(&buffer, "png");
+    return reader.read().convertToFormat(QImage::Format_RGBA8888);
+}
+
+// Straight RGBA bytes of the PNG as ImageMagick (libpng) reads them; empty when it is not installed.
+QByteArray decodeWithImageMagick(const QByteArray &png) {
+    const QString convert = QStandardPaths::findExecutable(QStringLiteral("convert"));
+    if (convert.isEmpty())
+        return {};
+    QProcess process;
+    process.start(convert, {QStringLiteral("png:-"), QStringLiteral("-depth"), QStringLiteral("8"),
+                            QStringLiteral("rgba:-")});
+    process.write(png);
+    process.closeWriteChannel();
+    process.waitForFinished(30000);
+    return process.exitCode() == 0 ? process.readAllStandardOutput() : QByteArray("failed");
+}
+
+// pngcheck's verdict on the file (CRCs, chunk order, the zlib stream, every row's filter type);
+// nullopt when pngcheck is not installed.
+std::optional<bool> pngcheckAccepts(const QByteArray &png) {
+    const QString pngcheck = QStandardPaths::findExecutable(QStringLiteral("pngcheck"));
+    if (pngcheck.isEmpty())
+        return std::nullopt;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("check.png"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size())
+        return false;
+    file.close();
+    QProcess process;
+    process.start(pngcheck, {QStringLiteral("-q"), path});
+    process.waitForFinished(30000);
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+QByteArray rgbaBytes(const QImage &rgba) {
+    QByteArray bytes;
+    for (int y = 0; y < rgba.height(); ++y)
+        bytes.append(reinterpret_cast<const char *>(rgba.constScanLine(y)), rgba.width() * 4);
+    return bytes;
+}
+
+// What the PNG must hold for a premultiplied pixel: round(colour × 255 / alpha), nothing where clear.
+QImage expectedStraight(const QImage &premultiplied) {
+    QImage out(premultiplied.size(), QImage::Format_RGBA8888);
+    for (int y = 0; y < premultiplied.height(); ++y)
+        for (int x = 0; x < premultiplied.width(); ++x) {
+            const QRgb p = premultiplied.pixel(x, y);
+            const int a = qAlpha(p);
+            const auto straight = [a](int c) { return a == 0 ? 0 : std::min(255, (c * 255 + a / 2) / a); };
+            uchar *o = out.scanLine(y) + x * 4;
+            o[0] = uchar(straight(qRed(p)));
+            o[1] = uchar(straight(qGreen(p)));
+            o[2] = uchar(straight(qBlue(p)));
+            o[3] = uchar(a);
+        }
+    return out;
+}
+
+QImage noise(int width, int height, bool translucent) {
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    quint32 seed = 12345;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const int a = translucent ? int(seed >> 24) : 255;
+            const auto c = [&](int shift) { return std::min(a, int((seed >> shift) & 255)); };
+            image.setPixel(x, y, qRgba(c(16), c(8), c(0), a));
+        }
+    return image;
+}
+
+// Large flat areas with a few shapes and soft edges, as icons have: the encoder's other road.
+QImage flatArt(int edge) {
+    QImage image(edge, edge, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    for (int y = edge / 4; y < edge * 3 / 4; ++y)
+        for (int x = edge / 4; x < edge * 3 / 4; ++x)
+            image.setPixel(x, y, x < edge / 2 ? qRgba(200, 20, 40, 255) : qRgba(60, 60, 10, 128));
+    return image;
+}
+
+void expectDecodesTo(const QByteArray &png, const QImage &want) {
+    ASSERT_FALSE(png.isEmpty());
+    const QImage qt = decodeWithQt(png);
+    ASSERT_EQ(qt.size(), want.size());
+    EXPECT_EQ(rgbaBytes(qt), rgbaBytes(want)) << "Qt's decoder disagrees";
+    const QByteArray magick = decodeWithImageMagick(png);
+    if (!magick.isEmpty()) {
+        EXPECT_EQ(magick, rgbaBytes(want)) << "ImageMagick's decoder disagrees";
+    }
+    if (const auto accepted = pngcheckAccepts(png)) {
+        EXPECT_TRUE(*accepted) << "pngcheck rejects the file";
+    }
+}
+
+} // namespace
+
+TEST(PngEncoder, EveryAlphaAndColourComesOutStraightAndExact) {
+    // All 256 alphas times all valid premultiplied values: the unpremultiplying is exact everywhere.
+    QImage all(256, 256, QImage::Format_ARGB32_Premultiplied);
+    for (int a = 0; a < 256; ++a)
+        for (int c = 0; c < 256; ++c)
+            all.setPixel(c, a, qRgba(std::min(c, a), std::min(c / 2, a), std::min(255 - c, a), a));
+    expectDecodesTo(encodePng(all), expectedStraight(all));
+}
+
+TEST(PngEncoder, PhotographsAndFlatArtBothDecodeExactly) {
+    // Noise takes the filtered road, flat art the unfiltered one; both must give back every pixel.
+    for (const QImage &image : {noise(97, 61, false), noise(64, 64, true), flatArt(180), flatArt(16)})
+        expectDecodesTo(encodePng(image), expectedStraight(image));
+}
+
+TEST(PngEncoder, OddShapesDecodeExactly) {
+    for (const QSize size : {QSize(1, 1), QSize(3, 5), QSize(1000, 1), QSize(1, 300), QSize(67, 2)}) {
+        const QImage image = noise(size.width(), size.height(), true);
+        expectDecodesTo(encodePng(image), expectedStraight(image));
+    }
+}
+
+TEST(PngEncoder, OtherFormatsAreEncodedByTheirPixels) {
+    QImage straight(40, 30, QImage::Format_ARGB32);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+            straight.setPixel(x, y, qRgba(x * 6, y * 8, 255, x < 20 ? 255 : 0));
+    const QByteArray png = encodePng(straight);
+    const QImage decoded = decodeWithQt(png);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) {
+            const QRgb want = straight.pixel(x, y);
+            const uchar *got = decoded.constScanLine(y) + x * 4;
+            ASSERT_EQ(got[3], qAlpha(want));
+            if (qAlpha(want)) {
+                ASSERT_EQ(got[0], qRed(want));
+                ASSERT_EQ(got[1], qGreen(want));
+                ASSERT_EQ(got[2], qBlue(want));
+            }
+        }
+}
+
+TEST(PngEncoder, HeaderSaysEightBitRgba) {
+    const QByteArray png = encodePng(noise(48, 33, false));
+    ASSERT_GT(png.size(), 45);
+    EXPECT_EQ(png.left(8), QByteArray("\x89PNG\r\n\x1a\n", 8));
+    EXPECT_EQ(png.mid(12, 4), QByteArray("IHDR"));
+    EXPECT_EQ(png.mid(16, 8), QByteArray("\0\0\0\x30\0\0\0\x21", 8));
+    EXPECT_EQ(uchar(png.at(24)), 8);
+    EXPECT_EQ(uchar(png.at(25)), 6);
+    EXPECT_EQ(png.right(12), QByteArray("\0\0\0\0IEND\xae\x42\x60\x82", 12));
+}
+
+TEST(PngEncoder, SameImageGivesSameBytesOnAnyThread) {
+    // Each thread keeps its own compressor and buffers; what they held before must not leak in.
+    const QImage big = noise(300, 300, true);
+    const QImage small = flatArt(40);
+    const QByteArray first = encodePng(small);
+    encodePng(big);
+    EXPECT_EQ(encodePng(small), first);
+}
