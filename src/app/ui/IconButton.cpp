@@ -1,0 +1,52 @@
+#include "IconButton.h"
+
+#include "Symbols.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace glyphon {
+
+IconButton::IconButton(const QString &symbol, const QString &helpText, QWidget *parent)
+    : QAbstractButton(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::PointingHandCursor);
+    setFixedSize(sizeHint());
+    setSymbol(symbol, helpText);
+}
+
+void IconButton::setSymbol(const QString &symbol, const QString &helpText) {
+    m_symbol = symbol;
+    setToolTip(helpText);
+    setAccessibleName(helpText);
+    update();
+}
+
+void IconButton::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), 6, 6);
+    const float backing = isDown() ? 0.55f : (m_hovered ? 0.45f : 0.3f);
+    painter.fillPath(shape, QColor::fromRgbF(0, 0, 0, backing));
+    symbolIcon(m_symbol, Qt::white).paint(&painter, QRect(inset, inset, symbolSize, symbolSize));
+    if (hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight).lighter(130), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 5, 5);
+    }
+}
+
+void IconButton::enterEvent(QEnterEvent *event) {
+    m_hovered = true;
+    update();
+    QAbstractButton::enterEvent(event);
+}
+
+void IconButton::leaveEvent(QEvent *event) {
+    m_hovered = false;
+    update();
+    QAbstractButton::leaveEvent(event);
+}
+
+} // namespace glyphon

@@ -1,0 +1,185 @@
+#include "ImageArea.h"
+
+#include "BusyIndicator.h"
+#include "ContentViewState.h"
+#include "IconButton.h"
+#include "IconGridPreview.h"
+#include "Theme.h"
+
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace glyphon {
+
+namespace {
+
+bool carriesFileUrl(const QMimeData *mime) {
+    if (!mime || !mime->hasUrls())
+        return false;
+    const QList<QUrl> urls = mime->urls();
+    return std::any_of(urls.begin(), urls.end(), [](const QUrl &url) { return url.isLocalFile(); });
+}
+
+} // namespace
+
+// The drop target's feedback: the dashed outline, above everything else in the area.
+class ImageArea::Outline : public QWidget {
+public:
+    explicit Outline(QWidget *parent) : QWidget(parent) { setAttribute(Qt::WA_TransparentForMouseEvents); }
+
+protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPen pen(Qt::white, 2);
+        pen.setCapStyle(Qt::FlatCap);
+        pen.setJoinStyle(Qt::MiterJoin);
+        pen.setMiterLimit(10);
+        // Dash lengths are in pen widths: 5 × 2 = 10 points drawn, 10 points gap.
+        pen.setDashPattern({5, 5});
+        pen.setDashOffset(0);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        const QRectF frame =
+            QRectF(rect()).adjusted(outlineInset, outlineInset, -outlineInset, -outlineInset);
+        painter.drawRoundedRect(frame, 8, 8);
+    }
+};
+
+ImageArea::ImageArea(ContentViewState &state, QWidget *parent)
+    : QWidget(parent), m_state(state), m_gridPreview(new IconGridPreview(this)),
+      m_clear(new IconButton(QStringLiteral("arrow.left"), QStringLiteral("Clear image"), this)),
+      m_grid(
+          new IconButton(QStringLiteral("square.grid.2x2.fill"), QStringLiteral("Show size previews"), this)),
+      m_busy(new BusyOverlay(this)), m_outline(new Outline(this)) {
+    setAcceptDrops(true);
+    setAccessibleName(QStringLiteral("Image"));
+    setAccessibleDescription(QStringLiteral("Drop an image file here"));
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    m_gridPreview->hide();
+    m_busy->hide();
+    m_outline->hide();
+    bind();
+}
+
+QRectF ImageArea::previewRect() const {
+    if (!m_state.processedPreviewImage() || m_state.showGridView())
+        return {};
+    const QRectF room = QRectF(rect()).adjusted(previewInset, previewInset, -previewInset, -previewInset);
+    const qreal edge = qMax<qreal>(0, qMin(room.width(), room.height()));
+    return {room.center().x() - edge / 2, room.center().y() - edge / 2, edge, edge};
+}
+
+void ImageArea::bind() {
+    connect(m_clear, &QAbstractButton::clicked, this, [this] { m_state.clearImage(); });
+    connect(m_grid, &QAbstractButton::clicked, this, [this] { m_state.toggleGridView(); });
+    for (auto signal : {&ContentViewState::processedPreviewImageChanged,
+                        &ContentViewState::isPreviewingChanged, &ContentViewState::showGridViewChanged,
+                        &ContentViewState::somethingDroppedChanged, &ContentViewState::isDragHoveringChanged})
+        connect(&m_state, signal, this, &ImageArea::refresh);
+    // The grid renders its thumbnails when built; build it only when what it shows changes.
+    for (auto signal : {&ContentViewState::processedPreviewImageChanged,
+                        &ContentViewState::showGridViewChanged, &ContentViewState::imageChanged})
+        connect(&m_state, signal, this, &ImageArea::refreshGrid);
+    refresh();
+    refreshGrid();
+}
+
+void ImageArea::refresh() {
+    const bool hasPicture = m_state.processedPreviewImage().has_value();
+    const bool grid = m_state.showGridView();
+    m_gridPreview->setVisible(hasPicture && grid);
+    const bool buttons = hasPicture && m_state.somethingDropped();
+    m_clear->setVisible(buttons);
+    m_grid->setVisible(buttons);
+    m_grid->setSymbol(grid ? QStringLiteral("square.fill") : QStringLiteral("square.grid.2x2.fill"),
+                      grid ? QStringLiteral("Show single preview") : QStringLiteral("Show size previews"));
+    m_busy->setVisible(m_state.isPreviewing());
+    m_outline->setVisible(m_state.isDragHovering());
+    placeChildren();
+    update();
+}
+
+void ImageArea::refreshGrid() {
+    if (!m_state.showGridView() || !m_state.processedPreviewImage())
+        return;
+    m_gridPreview->setContent(m_state.image(), m_state.processedPreviewImage(), m_state.isPreviewing(),
+                              IconGridPreview::standardPreviewSizes());
+}
+
+void ImageArea::placeChildren() {
+    m_gridPreview->setGeometry(rect());
+    m_busy->setGeometry(rect());
+    m_outline->setGeometry(rect());
+    // Grid button: 10 from the top and the right edge; the clear button 8 to its left with 2 more of its own.
+    const int top = 10;
+    const int gridX = width() - 10 - m_grid->width();
+    m_grid->move(gridX, top);
+    m_clear->move(gridX - 8 - 2 - m_clear->width(), top);
+    // Back to front: picture, corner controls, busy dimming, drop outline.
+    m_clear->raise();
+    m_grid->raise();
+    m_busy->raise();
+    m_outline->raise();
+}
+
+const QImage &ImageArea::scaledPreview(QSize devicePixels, qreal ratio) {
+    const QImage &bitmap = m_state.processedPreviewImage()->bitmap();
+    if (bitmap.cacheKey() != m_scaledKey || m_scaled.size() != devicePixels ||
+        m_scaled.devicePixelRatio() != ratio) {
+        m_scaled = bitmap.scaled(devicePixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        m_scaled.setDevicePixelRatio(ratio);
+        m_scaledKey = bitmap.cacheKey();
+    }
+    return m_scaled;
+}
+
+void ImageArea::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    painter.fillRect(rect(), namedColor(u"ImageBg"));
+    const QRectF target = previewRect();
+    if (target.isEmpty() || m_state.processedPreviewImage()->isNull())
+        return;
+    // Resampled once to the exact device pixels it covers, so it is sharp on any screen and at any size.
+    const qreal ratio = devicePixelRatioF();
+    const QRect pixels = QRectF(target.topLeft() * ratio, target.size() * ratio).toAlignedRect();
+    painter.drawImage(QPointF(pixels.topLeft()) / ratio, scaledPreview(pixels.size(), ratio));
+}
+
+void ImageArea::resizeEvent(QResizeEvent *event) {
+    placeChildren();
+    QWidget::resizeEvent(event);
+}
+
+void ImageArea::dragEnterEvent(QDragEnterEvent *event) {
+    if (!carriesFileUrl(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    m_state.setIsDragHovering(true);
+}
+
+void ImageArea::dragMoveEvent(QDragMoveEvent *event) {
+    if (carriesFileUrl(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void ImageArea::dragLeaveEvent(QDragLeaveEvent *event) {
+    m_state.setIsDragHovering(false);
+    QWidget::dragLeaveEvent(event);
+}
+
+void ImageArea::dropEvent(QDropEvent *event) {
+    m_state.setIsDragHovering(false);
+    if (m_state.handleDrop(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+} // namespace glyphon

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "imaging/Image.h"
+
+#include <QImage>
+#include <QWidget>
+#include <optional>
+
+namespace glyphon {
+
+class BusyOverlay;
+class ContentViewState;
+class IconButton;
+class IconGridPreview;
+
+// The top of the window: the drop zone that shows the processed preview (or the size grid), the clear
+// and grid buttons once an image was dropped, the busy dimming while a preview job runs, and the
+// dashed outline while a file is dragged over it.
+class ImageArea : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int previewInset = 20;
+    static constexpr int outlineInset = 10;
+    static constexpr int minimumAreaHeight = 200;
+
+    explicit ImageArea(ContentViewState &state, QWidget *parent = nullptr);
+
+    IconButton *clearButton() const { return m_clear; }
+    IconButton *gridButton() const { return m_grid; }
+    IconGridPreview *grid() const { return m_gridPreview; }
+    BusyOverlay *busyOverlay() const { return m_busy; }
+    // Where the single preview is drawn, in widget coordinates; empty while none is shown.
+    QRectF previewRect() const;
+
+    QSize sizeHint() const override { return {500, 300}; }
+    QSize minimumSizeHint() const override { return {200, minimumAreaHeight}; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    class Outline;
+
+    void bind();
+    void refresh();
+    void refreshGrid();
+    void placeChildren();
+    const QImage &scaledPreview(QSize devicePixels, qreal ratio);
+
+    ContentViewState &m_state;
+    IconGridPreview *m_gridPreview;
+    IconButton *m_clear;
+    IconButton *m_grid;
+    BusyOverlay *m_busy;
+    Outline *m_outline;
+    // The preview resampled to the device pixels it covers, redone only when either changes.
+    QImage m_scaled;
+    qint64 m_scaledKey = 0;
+};
+
+} // namespace glyphon

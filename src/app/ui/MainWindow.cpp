@@ -1,0 +1,61 @@
+#include "MainWindow.h"
+
+#include "ContentView.h"
+#include "ContentViewState.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QImageReader>
+#include <QMenuBar>
+#include <QStandardPaths>
+
+namespace glyphon {
+
+MainWindow::MainWindow(ContentViewState &state, QWidget *parent)
+    : QMainWindow(parent), m_state(state), m_contentView(new ContentView(state, this)),
+      m_openImage(new QAction(QStringLiteral("Open Image…"), this)) {
+    setWindowTitle(QStringLiteral("Glyphon"));
+    setCentralWidget(m_contentView);
+    setMinimumSize(minimumEdge, minimumEdge);
+    resize(minimumEdge, minimumEdge);
+
+    m_openImage->setShortcut(QKeySequence::Open);
+    m_openImage->setShortcutContext(Qt::ApplicationShortcut);
+    connect(m_openImage, &QAction::triggered, this, &MainWindow::openImage);
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->addAction(m_openImage);
+}
+
+void MainWindow::openImage() {
+    auto *dialog = new QFileDialog(this, QStringLiteral("Open Image"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setNameFilter(imageFileFilter());
+    dialog->setDirectory(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
+    dialog->setWindowModality(Qt::WindowModal);
+    connect(dialog, &QFileDialog::fileSelected, this,
+            [this](const QString &path) { m_state.openFile(path); });
+    dialog->open();
+}
+
+QString MainWindow::imageFileFilter() {
+    QStringList patterns;
+    for (const QByteArray &format : QImageReader::supportedImageFormats())
+        patterns << QStringLiteral("*.") + QString::fromLatin1(format);
+    return QStringLiteral("Images (") + patterns.join(QLatin1Char(' ')) + QStringLiteral(")");
+}
+
+ContentViewSeams desktopSeams(std::function<QWidget *()> dialogParent) {
+    ContentViewSeams seams;
+    seams.chooseFolder = [dialogParent](std::function<void(const QList<QUrl> &)> completion) {
+        const QString folder = QFileDialog::getExistingDirectory(
+            dialogParent(), QStringLiteral("Choose Output Folder"), QString(), QFileDialog::ShowDirsOnly);
+        if (!folder.isEmpty())
+            completion({QUrl::fromLocalFile(folder)});
+    };
+    seams.openFolder = [](const QString &folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); };
+    return seams;
+}
+
+} // namespace glyphon

@@ -1,0 +1,134 @@
+#include "PlatformSheet.h"
+
+#include "ButtonStyles.h"
+#include "ContentViewState.h"
+#include "SwitchToggle.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace glyphon {
+
+namespace {
+
+SwitchToggle *makeSwitch(const QString &title, const QString &help, QWidget *parent) {
+    auto *toggle = new SwitchToggle(title, parent);
+    toggle->setToolTip(help);
+    toggle->setAccessibleDescription(help);
+    return toggle;
+}
+
+} // namespace
+
+PlatformSheet::PlatformSheet(ContentViewState &state, QWidget *parent) : QDialog(parent), m_state(state) {
+    setWindowTitle(QStringLiteral("Select Platforms"));
+    setAccessibleName(QStringLiteral("Select Platforms"));
+    setWindowModality(Qt::WindowModal);
+    setFixedWidth(sheetWidth);
+
+    auto *title = new QLabel(QStringLiteral("Select Platforms"), this);
+    QFont headline = title->font();
+    headline.setWeight(QFont::DemiBold);
+    headline.setPointSizeF(headline.pointSizeF() * 1.15);
+    title->setFont(headline);
+    title->setAlignment(Qt::AlignCenter);
+
+    m_macos =
+        makeSwitch(QStringLiteral("macOS"), QStringLiteral("Generate icons for macOS applications"), this);
+    m_ios = makeSwitch(QStringLiteral("iOS"),
+                       QStringLiteral("Generate icons for iPhone and iPad applications"), this);
+    m_watchos = makeSwitch(QStringLiteral("watchOS"),
+                           QStringLiteral("Generate icons for Apple Watch applications"), this);
+    m_android =
+        makeSwitch(QStringLiteral("Android"),
+                   QStringLiteral("Generate icons for Android applications in various densities"), this);
+    m_favicon = makeSwitch(QStringLiteral("FavIcon"),
+                           QStringLiteral("Generate web favicon and related platform-specific icons"), this);
+
+    m_cancel = new StyledButton(QStringLiteral("Cancel"), std::make_unique<SecondaryButtonStyle>(), this);
+    m_createIcons =
+        new StyledButton(QStringLiteral("Create Icons"), std::make_unique<PrimaryButtonStyle>(), this);
+    m_cancel->setAutoDefault(false);
+    m_createIcons->setDefault(true);
+
+    const auto row = [](std::initializer_list<QWidget *> widgets, int spacing) {
+        auto *layout = new QHBoxLayout;
+        layout->setSpacing(spacing);
+        layout->addStretch();
+        for (QWidget *widget : widgets)
+            layout->addWidget(widget, 0, Qt::AlignVCenter);
+        layout->addStretch();
+        return layout;
+    };
+
+    auto *switches = new QVBoxLayout;
+    switches->setSpacing(12);
+    switches->setContentsMargins(16, 0, 16, 0);
+    switches->addLayout(row({m_macos, m_ios, m_watchos}, 12));
+    switches->addLayout(row({m_android, m_favicon}, 12));
+
+    auto *buttons = row({m_cancel, m_createIcons}, 8);
+    buttons->setContentsMargins(0, 8, 0, 0);
+
+    auto *column = new QVBoxLayout(this);
+    column->setSpacing(20);
+    column->setContentsMargins(20, 20, 20, 20);
+    column->addWidget(title);
+    column->addLayout(switches);
+    column->addLayout(buttons);
+    setFixedHeight(sizeHint().height());
+
+    bind();
+}
+
+void PlatformSheet::cancelPressed() {
+    m_state.setShowingPlatformSheet(false);
+}
+
+void PlatformSheet::showEvent(QShowEvent *event) {
+    QDialog::showEvent(event);
+    // Return confirms, as in any dialog; the switches are a Tab away.
+    m_createIcons->setFocus(Qt::OtherFocusReason);
+}
+
+void PlatformSheet::bind() {
+    connect(m_macos, &QCheckBox::toggled, this, [this](bool on) { m_state.setForMacos(on); });
+    connect(m_ios, &QCheckBox::toggled, this, [this](bool on) { m_state.setForIos(on); });
+    connect(m_watchos, &QCheckBox::toggled, this, [this](bool on) { m_state.setForWatchos(on); });
+    connect(m_android, &QCheckBox::toggled, this, [this](bool on) { m_state.setForAndroid(on); });
+    connect(m_favicon, &QCheckBox::toggled, this, [this](bool on) { m_state.setForFavicon(on); });
+    connect(m_cancel, &QPushButton::clicked, this, &PlatformSheet::cancelPressed);
+    connect(m_createIcons, &QPushButton::clicked, this, [this] { m_state.createIconsPressed(); });
+
+    for (auto signal : {&ContentViewState::forMacosChanged, &ContentViewState::forIosChanged,
+                        &ContentViewState::forWatchosChanged, &ContentViewState::forAndroidChanged,
+                        &ContentViewState::forFaviconChanged})
+        connect(&m_state, signal, this, &PlatformSheet::refresh);
+
+    // Shown while the state says so; closing it any other way (Escape, the window manager) tells the state.
+    connect(&m_state, &ContentViewState::showingPlatformSheetChanged, this, [this] {
+        if (m_state.showingPlatformSheet() && !isVisible())
+            open();
+        else if (!m_state.showingPlatformSheet() && isVisible())
+            done(QDialog::Rejected);
+    });
+    connect(this, &QDialog::finished, this, [this] { m_state.setShowingPlatformSheet(false); });
+    refresh();
+}
+
+void PlatformSheet::refresh() {
+    const QList<std::pair<SwitchToggle *, bool>> flags = {{m_macos, m_state.forMacos()},
+                                                          {m_ios, m_state.forIos()},
+                                                          {m_watchos, m_state.forWatchos()},
+                                                          {m_android, m_state.forAndroid()},
+                                                          {m_favicon, m_state.forFavicon()}};
+    for (const auto &[toggle, on] : flags) {
+        const QSignalBlocker blocker(toggle);
+        toggle->setChecked(on);
+        toggle->update();
+    }
+}
+
+} // namespace glyphon

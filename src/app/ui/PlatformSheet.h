@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QDialog>
+
+namespace glyphon {
+
+class ContentViewState;
+class StyledButton;
+class SwitchToggle;
+
+// "Select Platforms": five switches bound straight to the persisted platform flags, "Cancel" and
+// "Create Icons". A window-modal dialog shown while showingPlatformSheet is true.
+class PlatformSheet : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int sheetWidth = 500;
+
+    explicit PlatformSheet(ContentViewState &state, QWidget *parent = nullptr);
+
+    SwitchToggle *macosSwitch() const { return m_macos; }
+    SwitchToggle *iosSwitch() const { return m_ios; }
+    SwitchToggle *watchosSwitch() const { return m_watchos; }
+    SwitchToggle *androidSwitch() const { return m_android; }
+    SwitchToggle *faviconSwitch() const { return m_favicon; }
+    StyledButton *cancelButton() const { return m_cancel; }
+    StyledButton *createIconsButton() const { return m_createIcons; }
+
+    // "Cancel": closes the sheet; the switches keep whatever they were set to.
+    void cancelPressed();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void bind();
+    void refresh();
+
+    ContentViewState &m_state;
+    SwitchToggle *m_macos;
+    SwitchToggle *m_ios;
+    SwitchToggle *m_watchos;
+    SwitchToggle *m_android;
+    SwitchToggle *m_favicon;
+    StyledButton *m_cancel;
+    StyledButton *m_createIcons;
+};
+
+} // namespace glyphon

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QColor>
+#include <QPalette>
+#include <QStringView>
+
+class QApplication;
+
+namespace glyphon {
+
+// A colour of the application's colour table ("AppColor", "ImageBg"); magenta for an unknown
+// name, so a typo shows on screen instead of silently blending in.
+QColor namedColor(QStringView name);
+
+// The window's one colour scheme: dark, whatever the desktop's theme says.
+QPalette darkPalette();
+
+// Fusion with the dark palette and the application's fonts; called once by every process that shows the
+// window.
+void applyDarkTheme(QApplication &app);
+
+// Captions and other secondary text.
+QColor secondaryTextColor(const QPalette &palette);
+
+} // namespace glyphon

@@ -1,0 +1,472 @@
+#include "ContentView.h"
+#include "Banner.h"
+#include "BusyIndicator.h"
+#include "ButtonStyles.h"
+#include "DisclosureGroup.h"
+#include "IconButton.h"
+#include "IconGridPreview.h"
+#include "ImageArea.h"
+#include "MainWindow.h"
+#include "PlatformSheet.h"
+#include "SettingsPanel.h"
+#include "SpringCurve.h"
+#include "SwitchToggle.h"
+#include "UiTestSupport.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QTest>
+#include <QVariantAnimation>
+
+namespace glyphon::test {
+namespace {
+
+class ContentViewTest : public UiFixture {
+protected:
+    void SetUp() override {
+        UiFixture::SetUp();
+        m_window = std::make_unique<MainWindow>(state());
+        m_window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+    void TearDown() override {
+        m_window.reset();
+        UiFixture::TearDown();
+    }
+
+    ContentView &view() { return *m_window->contentView(); }
+    StyledButton &generate() { return *view().generateButton(); }
+    PlatformSheet &sheet() { return *view().platformSheet(); }
+    IconButton &gridButton() { return *view().imageArea()->gridButton(); }
+
+    // A real picture file, for the ways in that read files.
+    QString pictureFile(int edge = 1024) {
+        const QString file = path(QStringLiteral("drop-%1.png").arg(edge));
+        samplePicture(edge, QColor(0xe0, 0x40, 0x40)).save(file);
+        return file;
+    }
+
+    std::unique_ptr<MainWindow> m_window;
+};
+
+TEST_F(ContentViewTest, theWindowIsGlyphonAtFiveHundredSquare) {
+    EXPECT_EQ(m_window->windowTitle(), QStringLiteral("Glyphon"));
+    EXPECT_EQ(m_window->minimumSize(), QSize(500, 500));
+    EXPECT_EQ(m_window->size(), QSize(500, 500));
+    EXPECT_EQ(m_window->openImageAction()->shortcut(), QKeySequence(QKeySequence::Open));
+    EXPECT_EQ(m_window->openImageAction()->text(), QStringLiteral("Open Image…"));
+}
+
+TEST_F(ContentViewTest, atStartGenerateAnswersWithTheAlertNeverTheSheet) {
+    EXPECT_TRUE(generate().isEnabled());
+    EXPECT_FALSE(view().imageArea()->clearButton()->isVisible());
+    EXPECT_FALSE(gridButton().isVisible());
+    EXPECT_FALSE(view().outcomeBanner()->isVisible());
+    EXPECT_FALSE(view().progressBanner()->isVisible());
+
+    QTest::mouseClick(&generate(), Qt::LeftButton);
+    ASSERT_NE(view().noImageAlert(), nullptr);
+    QMessageBox *alert = view().noImageAlert();
+    EXPECT_TRUE(alert->isVisible());
+    EXPECT_EQ(alert->windowTitle(), QStringLiteral("No Image Selected"));
+    EXPECT_EQ(alert->informativeText(), QStringLiteral("Please choose an image first"));
+    ASSERT_NE(alert->button(QMessageBox::Ok), nullptr);
+    EXPECT_EQ(alert->button(QMessageBox::Ok)->text().remove(QLatin1Char('&')), QStringLiteral("OK"));
+    EXPECT_FALSE(sheet().isVisible());
+    EXPECT_FALSE(state().showingPlatformSheet());
+
+    alert->button(QMessageBox::Ok)->click();
+    EXPECT_FALSE(state().showNoImageAlert());
+    EXPECT_TRUE(waitUntil([this] { return view().noImageAlert() == nullptr; }));
+}
+
+TEST_F(ContentViewTest, afterADropGenerateOpensTheSheetAndAfterClearTheAlertAgain) {
+    dropPicture();
+    EXPECT_TRUE(view().imageArea()->clearButton()->isVisible());
+    EXPECT_TRUE(gridButton().isVisible());
+    QTest::mouseClick(&generate(), Qt::LeftButton);
+    EXPECT_TRUE(state().showingPlatformSheet());
+    EXPECT_TRUE(sheet().isVisible());
+    EXPECT_EQ(view().noImageAlert(), nullptr);
+    QTest::mouseClick(sheet().cancelButton(), Qt::LeftButton);
+    EXPECT_FALSE(sheet().isVisible());
+
+    QTest::mouseClick(view().imageArea()->clearButton(), Qt::LeftButton);
+    settle();
+    EXPECT_FALSE(state().somethingDropped());
+    EXPECT_FALSE(view().imageArea()->clearButton()->isVisible());
+    QTest::mouseClick(&generate(), Qt::LeftButton);
+    EXPECT_TRUE(state().showNoImageAlert());
+    EXPECT_FALSE(sheet().isVisible());
+}
+
+TEST_F(ContentViewTest, generateIsDisabledByAnErrorAndByARunOnly) {
+    dropPicture();
+    state().setImageValidation(ImageValidation{true, QStringLiteral("Fine"), ValidationType::success});
+    EXPECT_TRUE(generate().isEnabled());
+    EXPECT_FALSE(view().outcomeBanner()->isVisible());
+
+    state().setImageValidation(ImageValidation{true, QStringLiteral("Odd edge"), ValidationType::warning});
+    EXPECT_TRUE(generate().isEnabled());
+    EXPECT_TRUE(view().outcomeBanner()->isVisible());
+    EXPECT_EQ(view().outcomeBanner()->kind(), Banner::Kind::validationWarning);
+    EXPECT_EQ(view().outcomeBanner()->symbol(), QStringLiteral("exclamationmark.circle"));
+    EXPECT_EQ(view().outcomeBanner()->message(), QStringLiteral("Odd edge"));
+
+    state().setImageValidation(ImageValidation{false, QStringLiteral("Too small"), ValidationType::error});
+    EXPECT_FALSE(generate().isEnabled());
+    EXPECT_EQ(view().outcomeBanner()->symbol(), QStringLiteral("exclamationmark.triangle"));
+    EXPECT_EQ(view().outcomeBanner()->message(), QStringLiteral("Too small"));
+
+    state().setImageValidation(std::nullopt);
+    EXPECT_TRUE(generate().isEnabled());
+    state().setIsProcessing(true);
+    EXPECT_FALSE(generate().isEnabled());
+}
+
+TEST_F(ContentViewTest, aRealTooSmallDropShowsItsErrorAndKeepsGenerateOff) {
+    state().openFile(pictureFile(500));
+    ASSERT_TRUE(waitUntil([this] { return state().somethingDropped(); }));
+    settle();
+    ASSERT_TRUE(state().imageValidation().has_value());
+    EXPECT_EQ(state().imageValidation()->type, ValidationType::error);
+    EXPECT_TRUE(view().outcomeBanner()->isVisible());
+    EXPECT_EQ(view().outcomeBanner()->message(), state().imageValidation()->message);
+    EXPECT_FALSE(generate().isEnabled());
+}
+
+TEST_F(ContentViewTest, progressThenSuccessReplacesTheValidationBannerForTheHold) {
+    dropPicture();
+    state().setImageValidation(ImageValidation{false, QStringLiteral("Too small"), ValidationType::error});
+    state().setIsProcessing(true);
+    state().setHasProgress(true);
+    state().setTotalProgress(3);
+    for (int step = 0; step <= 3; ++step) {
+        state().setProgress(step);
+        EXPECT_TRUE(view().progressBanner()->isVisible());
+        QProgressBar *bar = view().progressBanner()->progressBar();
+        EXPECT_NEAR(double(bar->value() - bar->minimum()) / (bar->maximum() - bar->minimum()), step / 3.0,
+                    1e-3);
+    }
+    EXPECT_EQ(view().progressBanner()->message(), QStringLiteral("Generating..."));
+
+    state().setHasProgress(false);
+    state().setHasSuccess(true);
+    EXPECT_FALSE(view().progressBanner()->isVisible());
+    EXPECT_EQ(view().outcomeBanner()->kind(), Banner::Kind::success);
+    EXPECT_EQ(view().outcomeBanner()->symbol(), QStringLiteral("checkmark"));
+    EXPECT_EQ(view().outcomeBanner()->message(), QStringLiteral("Your icons have been generated!"));
+    EXPECT_FALSE(generate().isEnabled());
+
+    state().setHasSuccess(false);
+    state().setIsProcessing(false);
+    EXPECT_EQ(view().outcomeBanner()->kind(), Banner::Kind::validationError);
+}
+
+TEST_F(ContentViewTest, aRunWithFailedFilesEndsInAWarningNotInSuccess) {
+    dropPicture();
+    state().setForMacos(false);
+    state().setForIos(false);
+    state().setForWatchos(false);
+    state().setForFavicon(false);
+    // A file where the Android folder belongs: every Android icon fails to be written.
+    const QString output = path(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(output));
+    QFile blocker(QDir(output).filePath(QStringLiteral("Android")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    Banner::Kind shown = Banner::Kind::none;
+    QString symbol;
+    QString text;
+    QObject::connect(&state(), &ContentViewState::hasSuccessChanged, view().outcomeBanner(), [&] {
+        if (!state().hasSuccess())
+            return;
+        shown = view().outcomeBanner()->kind();
+        symbol = view().outcomeBanner()->symbol();
+        text = view().outcomeBanner()->message();
+    });
+    state().startGeneration({QUrl::fromLocalFile(output)});
+    ASSERT_TRUE(waitUntil([this] { return !state().isProcessing(); }));
+    ASSERT_GT(state().generationFailures(), 0);
+    EXPECT_EQ(shown, Banner::Kind::runFailures);
+    EXPECT_EQ(symbol, QStringLiteral("exclamationmark.circle"));
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Some icons could not be written (")));
+    EXPECT_TRUE(text.endsWith(state().firstFailureMessage()));
+    EXPECT_EQ(m_openedFolders, QStringList{output});
+}
+
+TEST(ContentViewTexts, runFailureTextCountsAndQuotesTheFirstFailure) {
+    EXPECT_EQ(ContentView::runFailuresText(3, QStringLiteral("disk full")),
+              QStringLiteral("Some icons could not be written (3 failures): disk full"));
+    EXPECT_EQ(ContentView::runFailuresText(1, QStringLiteral("disk full")),
+              QStringLiteral("Some icons could not be written (1 failure): disk full"));
+    EXPECT_EQ(ContentView::runFailuresText(2, QString()),
+              QStringLiteral("Some icons could not be written (2 failures)"));
+}
+
+TEST_F(ContentViewTest, theGridButtonSwapsSymbolAndHelp) {
+    dropPicture();
+    EXPECT_EQ(gridButton().symbol(), QStringLiteral("square.grid.2x2.fill"));
+    EXPECT_EQ(gridButton().toolTip(), QStringLiteral("Show size previews"));
+    EXPECT_EQ(view().imageArea()->clearButton()->toolTip(), QStringLiteral("Clear image"));
+    EXPECT_EQ(view().imageArea()->clearButton()->symbol(), QStringLiteral("arrow.left"));
+    QTest::mouseClick(&gridButton(), Qt::LeftButton);
+    EXPECT_TRUE(state().showGridView());
+    EXPECT_TRUE(view().imageArea()->grid()->isVisible());
+    EXPECT_EQ(gridButton().symbol(), QStringLiteral("square.fill"));
+    EXPECT_EQ(gridButton().toolTip(), QStringLiteral("Show single preview"));
+    EXPECT_EQ(gridButton().accessibleName(), QStringLiteral("Show single preview"));
+    QTest::mouseClick(&gridButton(), Qt::LeftButton);
+    EXPECT_FALSE(state().showGridView());
+    EXPECT_FALSE(view().imageArea()->grid()->isVisible());
+    EXPECT_EQ(gridButton().symbol(), QStringLiteral("square.grid.2x2.fill"));
+}
+
+TEST_F(ContentViewTest, cornerButtonsSitAtTheTopRight) {
+    dropPicture();
+    ImageArea *area = view().imageArea();
+    const QRect grid = gridButton().geometry();
+    const QRect clear = area->clearButton()->geometry();
+    EXPECT_EQ(grid.size(), QSize(32, 32));
+    EXPECT_EQ(grid.top(), 10);
+    EXPECT_EQ(area->width() - grid.right() - 1, 10);
+    EXPECT_EQ(clear.top(), 10);
+    EXPECT_LT(clear.right(), grid.left());
+}
+
+TEST_F(ContentViewTest, thePreviewIsASquareTwentyPointsInsideTheArea) {
+    dropPicture();
+    ImageArea *area = view().imageArea();
+    const QRectF preview = area->previewRect();
+    EXPECT_DOUBLE_EQ(preview.width(), preview.height());
+    EXPECT_DOUBLE_EQ(preview.height(), std::min(area->width(), area->height()) - 40.0);
+    EXPECT_NEAR(preview.center().x(), area->width() / 2.0, 0.5);
+    EXPECT_NEAR(preview.center().y(), area->height() / 2.0, 0.5);
+    state().toggleGridView();
+    EXPECT_TRUE(area->previewRect().isEmpty());
+}
+
+TEST_F(ContentViewTest, thePreviewShowsThePictureInItsSquare) {
+    dropPicture();
+    ImageArea *area = view().imageArea();
+    const QRectF target = area->previewRect();
+    const QImage shot = area->grab().toImage();
+    // The sample's white disc sits in the middle of the picture, its blue field at the corners.
+    EXPECT_GT(shot.pixelColor(target.center().toPoint()).lightness(), 240);
+    const QColor field = shot.pixelColor(QPointF(target.left() + 4, target.top() + 4).toPoint());
+    EXPECT_NEAR(field.blue(), 0xed, 6);
+    EXPECT_NEAR(field.red(), 0x2f, 6);
+}
+
+TEST_F(ContentViewTest, whileAPreviewRunsTheAreaIsDimmedInBothViews) {
+    dropPicture();
+    state().setIsPreviewing(true);
+    EXPECT_TRUE(view().imageArea()->busyOverlay()->isVisible());
+    state().toggleGridView();
+    EXPECT_TRUE(view().imageArea()->busyOverlay()->isVisible());
+    state().setIsPreviewing(false);
+    EXPECT_FALSE(view().imageArea()->busyOverlay()->isVisible());
+}
+
+TEST_F(ContentViewTest, aDroppedFileReachesTheStateAndIsInstalled) {
+    ImageArea *area = view().imageArea();
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(pictureFile())});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(area, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_TRUE(state().isDragHovering());
+
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(area, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_FALSE(state().isDragHovering());
+    ASSERT_TRUE(waitUntil([this] { return state().somethingDropped(); }));
+    EXPECT_EQ(state().imageUrl(), mime.urls().first());
+    EXPECT_TRUE(view().imageArea()->clearButton()->isVisible());
+}
+
+TEST_F(ContentViewTest, aDropDuringARunIsRefused) {
+    state().setHasProgress(true);
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(pictureFile())});
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view().imageArea(), &drop);
+    EXPECT_FALSE(drop.isAccepted());
+    settle();
+    EXPECT_FALSE(state().somethingDropped());
+}
+
+TEST_F(ContentViewTest, onlyFileDragsLightTheOutline) {
+    QMimeData text;
+    text.setText(QStringLiteral("hello"));
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view().imageArea(), &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    EXPECT_FALSE(state().isDragHovering());
+
+    QMimeData web;
+    web.setUrls({QUrl(QStringLiteral("https://example.com/a.png"))});
+    QDragEnterEvent webEnter(QPoint(50, 50), Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view().imageArea(), &webEnter);
+    EXPECT_FALSE(webEnter.isAccepted());
+}
+
+TEST_F(ContentViewTest, theSettingsDisclosureTogglesTheStateAndThePanel) {
+    DisclosureGroup *group = view().settingsGroup();
+    EXPECT_EQ(group->header()->text(), QStringLiteral("Settings"));
+    EXPECT_FALSE(view().settingsPanel()->isVisible());
+    QTest::mouseClick(group->header(), Qt::LeftButton);
+    EXPECT_TRUE(state().isExpanded());
+    EXPECT_TRUE(group->isExpanded());
+    group->finishAnimation();
+    QApplication::processEvents();
+    EXPECT_TRUE(view().settingsPanel()->isVisible());
+    EXPECT_GE(view().settingsPanel()->height(), view().settingsPanel()->sizeHint().height());
+
+    group->header()->setFocus();
+    QTest::keyClick(group->header(), Qt::Key_Space);
+    EXPECT_FALSE(state().isExpanded());
+    group->finishAnimation();
+    QApplication::processEvents();
+    EXPECT_FALSE(view().settingsPanel()->isVisible());
+}
+
+TEST_F(ContentViewTest, theDisclosureMovesWithTheSpring) {
+    DisclosureGroup *group = view().settingsGroup();
+    state().setIsExpanded(true);
+    QVariantAnimation *motion = group->animation();
+    EXPECT_EQ(motion->state(), QAbstractAnimation::Running);
+    EXPECT_EQ(motion->duration(), SettingsSpring::durationMs);
+    EXPECT_EQ(motion->easingCurve().type(), QEasingCurve::Custom);
+    group->finishAnimation();
+    EXPECT_EQ(motion->state(), QAbstractAnimation::Stopped);
+}
+
+TEST_F(ContentViewTest, theSheetsCancelKeepsChangedSwitches) {
+    dropPicture();
+    state().generatePressed();
+    ASSERT_TRUE(sheet().isVisible());
+    EXPECT_EQ(sheet().windowModality(), Qt::WindowModal);
+    for (SwitchToggle *toggle : {sheet().macosSwitch(), sheet().iosSwitch(), sheet().watchosSwitch(),
+                                 sheet().androidSwitch(), sheet().faviconSwitch()})
+        EXPECT_TRUE(toggle->isChecked());
+    QTest::mouseClick(sheet().iosSwitch(), Qt::LeftButton);
+    QTest::mouseClick(sheet().faviconSwitch(), Qt::LeftButton);
+    EXPECT_FALSE(state().forIos());
+    EXPECT_FALSE(state().forFavicon());
+    QTest::mouseClick(sheet().cancelButton(), Qt::LeftButton);
+    EXPECT_FALSE(state().showingPlatformSheet());
+    EXPECT_FALSE(sheet().isVisible());
+    EXPECT_FALSE(state().forIos());
+    EXPECT_FALSE(state().forFavicon());
+    EXPECT_EQ(m_folderChoices, 0);
+    // Saved as they changed: a new state over the same store reads them back.
+    m_store->sync();
+    QSettings reread(path(QStringLiteral("settings.ini")), QSettings::IniFormat);
+    EXPECT_FALSE(reread.value(QStringLiteral("forIos")).toBool());
+    EXPECT_TRUE(reread.value(QStringLiteral("forMacos")).toBool());
+
+    state().generatePressed();
+    EXPECT_FALSE(sheet().iosSwitch()->isChecked());
+    EXPECT_TRUE(sheet().macosSwitch()->isChecked());
+}
+
+TEST_F(ContentViewTest, createIconsClosesTheSheetAndAsksForAFolderEvenWithNothingSelected) {
+    dropPicture();
+    for (auto setter :
+         {&ContentViewState::setForMacos, &ContentViewState::setForIos, &ContentViewState::setForWatchos,
+          &ContentViewState::setForAndroid, &ContentViewState::setForFavicon})
+        (state().*setter)(false);
+    state().generatePressed();
+    EXPECT_TRUE(sheet().createIconsButton()->isEnabled());
+    QTest::mouseClick(sheet().createIconsButton(), Qt::LeftButton);
+    EXPECT_FALSE(sheet().isVisible());
+    EXPECT_EQ(m_folderChoices, 1);
+    // The chooser was cancelled: back to editing, no banner.
+    m_pendingChoice = nullptr;
+    EXPECT_FALSE(state().isProcessing());
+    EXPECT_FALSE(view().outcomeBanner()->isVisible());
+    EXPECT_TRUE(generate().isEnabled());
+}
+
+TEST_F(ContentViewTest, escapeDismissesTheSheetAsCancelDoes) {
+    dropPicture();
+    state().generatePressed();
+    QTest::keyClick(&sheet(), Qt::Key_Escape);
+    EXPECT_FALSE(state().showingPlatformSheet());
+    EXPECT_FALSE(sheet().isVisible());
+}
+
+TEST_F(ContentViewTest, theSheetsSwitchesCarryTheirHelp) {
+    const QList<std::pair<SwitchToggle *, const char *>> help = {
+        {sheet().macosSwitch(), "Generate icons for macOS applications"},
+        {sheet().iosSwitch(), "Generate icons for iPhone and iPad applications"},
+        {sheet().watchosSwitch(), "Generate icons for Apple Watch applications"},
+        {sheet().androidSwitch(), "Generate icons for Android applications in various densities"},
+        {sheet().faviconSwitch(), "Generate web favicon and related platform-specific icons"}};
+    for (const auto &[toggle, text] : help)
+        EXPECT_EQ(toggle->toolTip(), QString::fromUtf8(text));
+    EXPECT_EQ(sheet().windowTitle(), QStringLiteral("Select Platforms"));
+    EXPECT_EQ(sheet().width(), PlatformSheet::sheetWidth);
+}
+
+TEST_F(ContentViewTest, everyControlHasAnAccessibleNameAndIsReachableByTab) {
+    dropPicture();
+    state().setWithRoundedCorners(true);
+    state().setWithPadding(true);
+    state().setWithTint(true);
+    state().setIsExpanded(true);
+    view().settingsGroup()->finishAnimation();
+    QApplication::processEvents();
+
+    QList<QWidget *> controls;
+    for (QWidget *widget : m_window->findChildren<QWidget *>())
+        if (widget->isVisible() && widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus) &&
+            widget->window() == m_window.get() && !widget->inherits("QScrollBar") &&
+            !widget->inherits("QAbstractScrollArea"))
+            controls << widget;
+    ASSERT_GE(controls.size(), 11);
+    for (QWidget *control : controls) {
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+        ASSERT_NE(accessible, nullptr);
+        EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty()) << control->metaObject()->className();
+    }
+
+    // Tab from the first control visits every one of them.
+    QSet<QWidget *> visited;
+    controls.first()->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < controls.size() * 2; ++i) {
+        visited << QApplication::focusWidget();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    for (QWidget *control : controls)
+        EXPECT_TRUE(visited.contains(control)) << control->accessibleName().toStdString();
+}
+
+TEST_F(ContentViewTest, theSmallestWindowKeepsGenerateWholeAndReachable) {
+    dropPicture();
+    state().setWithRoundedCorners(true);
+    state().setWithPadding(true);
+    state().setWithTint(true);
+    state().setIsExpanded(true);
+    state().setImageValidation(ImageValidation{true, QStringLiteral("Odd edge"), ValidationType::warning});
+    view().settingsGroup()->finishAnimation();
+    QApplication::processEvents();
+    EXPECT_EQ(generate().height(), CustomButtonStyle::height);
+    EXPECT_GE(view().imageArea()->height(), ImageArea::minimumAreaHeight);
+    // Whatever does not fit is a scroll away.
+    QWidget *column = view().scrollArea()->widget();
+    EXPECT_EQ(generate().mapTo(column, QPoint(0, generate().height())).y(), column->height());
+}
+
+} // namespace
+} // namespace glyphon::test

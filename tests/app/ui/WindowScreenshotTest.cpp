@@ -1,0 +1,204 @@
+// Shows the real window on a display (a virtual X server in CI), saves it in its main states as PNGs
+// under the build folder, and measures what a person would see in them.
+#include "Banner.h"
+#include "ButtonStyles.h"
+#include "ContentView.h"
+#include "DisclosureGroup.h"
+#include "IconGridPreview.h"
+#include "ImageArea.h"
+#include "MainWindow.h"
+#include "PlatformSheet.h"
+#include "SettingsPanel.h"
+#include "TestSupport.h"
+#include "Theme.h"
+#include "UiTestSupport.h"
+#include "imaging/SourceLoader.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QScreen>
+#include <QTest>
+#include <QWindow>
+
+namespace glyphon::test {
+namespace {
+
+QString screenshotPath(const QString &name) {
+    QDir().mkpath(QStringLiteral(GLYPHON_SCREENSHOT_DIR));
+    return QDir(QStringLiteral(GLYPHON_SCREENSHOT_DIR)).filePath(name + QStringLiteral(".png"));
+}
+
+bool isWhite(QRgb pixel) {
+    return qRed(pixel) > 200 && qGreen(pixel) > 200 && qBlue(pixel) > 200;
+}
+
+bool isAppColor(QRgb pixel) {
+    const QColor app = namedColor(u"AppColor");
+    return qAbs(qRed(pixel) - app.red()) < 6 && qAbs(qGreen(pixel) - app.green()) < 6 &&
+           qAbs(qBlue(pixel) - app.blue()) < 6;
+}
+
+class WindowScreenshotTest : public UiFixture {
+protected:
+    void SetUp() override {
+        UiFixture::SetUp();
+        m_window = std::make_unique<MainWindow>(state());
+        m_window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+    void TearDown() override {
+        m_window.reset();
+        UiFixture::TearDown();
+    }
+
+    ContentView &view() { return *m_window->contentView(); }
+
+    // What the screen shows over the window's area, dialogs on top of it included.
+    QImage capture(const QString &name) {
+        settle();
+        view().settingsGroup()->finishAnimation();
+        QTest::qWait(50);
+        QApplication::processEvents();
+        const QRect area = m_window->frameGeometry();
+        QImage shot =
+            m_window->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
+        EXPECT_TRUE(shot.save(screenshotPath(name)));
+        return shot;
+    }
+
+    void dropSample() {
+        const QString file = sourcePath(QStringLiteral("resources/samples/apple-1024.png"));
+        LoadResult loaded = loadSourceImage(file);
+        ASSERT_TRUE(loaded.image.has_value());
+        state().acceptImage(QUrl::fromLocalFile(file), *loaded.image);
+        settle();
+    }
+
+    std::unique_ptr<MainWindow> m_window;
+};
+
+TEST_F(WindowScreenshotTest, placeholderAtTheSmallestSize) {
+    const QImage shot = capture(QStringLiteral("1-placeholder"));
+    EXPECT_EQ(m_window->size(), QSize(500, 500));
+    // The "Generate" band: 60 device pixels of AppColor down a column through it, at 1×.
+    ASSERT_EQ(m_window->devicePixelRatio(), 1.0);
+    const int x = 20; // clear of the label
+    int band = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        band += isAppColor(shot.pixel(x, y)) ? 1 : 0;
+    EXPECT_EQ(band, CustomButtonStyle::height);
+    // And it spans the window's width.
+    const int bandY = view().generateButton()->mapTo(m_window.get(), QPoint(0, 30)).y();
+    EXPECT_TRUE(isAppColor(shot.pixel(2, bandY)));
+    EXPECT_TRUE(isAppColor(shot.pixel(shot.width() - 3, bandY)));
+}
+
+TEST_F(WindowScreenshotTest, dashedOutlineWhileAFileHovers) {
+    ImageArea *area = view().imageArea();
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(sourcePath(QStringLiteral("resources/samples/apple-1024.png")))});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(area, &enter);
+    ASSERT_TRUE(state().isDragHovering());
+    const QImage shot = capture(QStringLiteral("2-drag-hover"));
+
+    // Along the top edge, 10 points in, the stroke alternates 10 drawn, 10 blank.
+    const QPoint origin = area->mapTo(m_window.get(), QPoint(0, 0));
+    const int lineY = origin.y() + ImageArea::outlineInset;
+    int white = 0;
+    int runs = 0;
+    bool inRun = false;
+    const int from = origin.x() + ImageArea::outlineInset + 10;
+    const int to = origin.x() + area->width() - ImageArea::outlineInset - 10;
+    for (int x = from; x < to; ++x) {
+        const bool on = isWhite(shot.pixel(x, lineY));
+        white += on ? 1 : 0;
+        runs += on && !inRun ? 1 : 0;
+        inRun = on;
+    }
+    const double share = double(white) / (to - from);
+    EXPECT_NEAR(share, 0.5, 0.1);
+    EXPECT_NEAR(runs, (to - from) / 20.0, 2.0);
+    // Nothing white between the outline and the area's edge.
+    for (int x = from; x < to; ++x)
+        ASSERT_FALSE(isWhite(shot.pixel(x, origin.y() + 4))) << x;
+
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(area, &leave);
+    EXPECT_FALSE(state().isDragHovering());
+}
+
+TEST_F(WindowScreenshotTest, imageWithSettingsOpen) {
+    m_window->resize(560, 760);
+    dropSample();
+    state().setWithRoundedCorners(true);
+    state().setWithTint(true);
+    state().setTintOpacity(0.35);
+    state().setIsExpanded(true);
+    const QImage shot = capture(QStringLiteral("3-image-settings"));
+    EXPECT_TRUE(view().settingsPanel()->isVisible());
+    EXPECT_EQ(view().generateButton()->height(), CustomButtonStyle::height);
+}
+
+TEST_F(WindowScreenshotTest, everythingReachableAtTheSmallestSizeWithSettingsOpen) {
+    dropSample();
+    state().setWithRoundedCorners(true);
+    state().setWithPadding(true);
+    state().setWithTint(true);
+    state().setIsExpanded(true);
+    capture(QStringLiteral("4-small-settings"));
+    // The column scrolls rather than squeezing the controls below their size.
+    QWidget *generate = view().generateButton();
+    EXPECT_EQ(generate->height(), CustomButtonStyle::height);
+    EXPECT_GE(view().imageArea()->height(), ImageArea::minimumAreaHeight);
+}
+
+TEST_F(WindowScreenshotTest, sizeGrid) {
+    m_window->resize(640, 820);
+    dropSample();
+    state().setWithRoundedCorners(true);
+    state().toggleGridView();
+    capture(QStringLiteral("5-grid"));
+    EXPECT_TRUE(view().imageArea()->grid()->isVisible());
+}
+
+TEST_F(WindowScreenshotTest, platformSheet) {
+    dropSample();
+    state().generatePressed();
+    ASSERT_TRUE(waitUntil([this] { return view().platformSheet()->isVisible(); }));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view().platformSheet()));
+    capture(QStringLiteral("6-sheet"));
+    state().setShowingPlatformSheet(false);
+}
+
+TEST_F(WindowScreenshotTest, progressAndOutcomes) {
+    dropSample();
+    state().setIsProcessing(true);
+    state().setHasProgress(true);
+    state().setTotalProgress(5);
+    state().setProgress(2);
+    capture(QStringLiteral("7-progress"));
+    state().setHasProgress(false);
+    state().setHasSuccess(true);
+    capture(QStringLiteral("8-success"));
+    state().setHasSuccess(false);
+    state().setIsProcessing(false);
+    state().setImageValidation(ImageValidation{
+        false, QStringLiteral("Image must be at least 1024×1024 pixels"), ValidationType::error});
+    capture(QStringLiteral("9-validation-error"));
+    state().setImageValidation(ImageValidation{
+        true,
+        QStringLiteral("Image is larger than 4096×4096 pixels; it will be scaled down for every icon, which "
+                       "takes longer and gains nothing over a 4096-pixel source"),
+        ValidationType::warning});
+    const QImage shot = capture(QStringLiteral("10-validation-warning-long"));
+    // The long message is cut to the banner's two lines, not spilled over the controls below.
+    EXPECT_EQ(view().outcomeBanner()->height(), Banner::bannerHeight);
+    EXPECT_LE(view().outcomeBanner()->textLabel()->text().count(QLatin1Char('\n')), 1);
+}
+
+} // namespace
+} // namespace glyphon::test
