@@ -5,12 +5,12 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPointer>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace glyphon;
+using namespace Qt::Literals::StringLiterals;
 using Kind = UpdateCheckOutcome::Kind;
 
 namespace {
@@ -19,139 +19,114 @@ QAbstractButton *button(QMessageBox *box, const QString &text) {
     for (QAbstractButton *b : box->buttons())
         if (b->text() == text)
             return b;
+    ADD_FAILURE() << "no button " << text.toStdString();
     return nullptr;
 }
 
 class UpdateDialogsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        QCoreApplication::setApplicationName(QStringLiteral("Glyphon"));
+        QCoreApplication::setApplicationName(u"Glyphon"_s);
         UpdaterConfig config;
-        config.currentVersion = QStringLiteral("1.0");
+        config.currentVersion = u"1.0"_s;
         updater = std::make_unique<Updater>(config, &settings);
-        outcome.kind = Kind::updateAvailable;
-        outcome.userInitiated = true;
-        outcome.update.version = QStringLiteral("120");
-        outcome.update.shortVersionString = QStringLiteral("1.2");
-        outcome.update.downloadUrl = QUrl(QStringLiteral("https://glyphon.app/glyphon_1.2.deb"));
-        outcome.update.infoUrl = QUrl(QStringLiteral("https://glyphon.app/releases/1.2"));
-        outcome.update.releaseNotesLink = QUrl(QStringLiteral("https://glyphon.app/notes/1.2.html"));
+        release.kind = Kind::updateAvailable;
+        release.userInitiated = true;
+        release.update.version = u"120"_s;
+        release.update.shortVersionString = u"1.2"_s;
+        release.update.downloadUrl = QUrl(u"https://glyphon.app/glyphon_1.2.deb"_s);
+        release.update.infoUrl = QUrl(u"https://glyphon.app/releases/1.2"_s);
+        release.update.releaseNotesLink = QUrl(u"https://glyphon.app/notes/1.2.html"_s);
     }
 
-    QMessageBox *present(const UpdateCheckOutcome &o) {
-        return presentUpdateOutcome(nullptr, *updater, o,
+    QMessageBox *present(Kind kind, bool userInitiated) {
+        UpdateCheckOutcome outcome = release;
+        outcome.kind = kind;
+        outcome.userInitiated = userInitiated;
+        outcome.errorText = u"The update feed is not signed, so it cannot be trusted."_s;
+        return presentUpdateOutcome(nullptr, *updater, outcome,
                                     [this](const QUrl &url) { return opened << url, true; });
     }
 
     QTemporaryDir dir;
-    QSettings settings{dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};
+    QSettings settings{dir.filePath(u"settings.ini"_s), QSettings::IniFormat};
     std::unique_ptr<Updater> updater;
-    UpdateCheckOutcome outcome;
+    UpdateCheckOutcome release;
     QList<QUrl> opened;
 };
 
-TEST_F(UpdateDialogsTest, NewVersionDialogOffersTheThreeChoices) {
-    QMessageBox *box = present(outcome);
+TEST_F(UpdateDialogsTest, NewVersionDialogShowsTheReleaseAndItsNotes) {
+    QMessageBox *box = present(Kind::updateAvailable, true);
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text(), QStringLiteral("A new version of Glyphon is available!"));
-    EXPECT_TRUE(
-        box->informativeText().contains(QStringLiteral("Glyphon 1.2 is now available\u2014you have 1.0.")));
-    EXPECT_NE(button(box, QStringLiteral("Download")), nullptr);
-    EXPECT_NE(button(box, QStringLiteral("Skip This Version")), nullptr);
-    EXPECT_NE(button(box, QStringLiteral("Remind Me Later")), nullptr);
-    box->close();
-}
-
-TEST_F(UpdateDialogsTest, DownloadOpensTheReleasePageAndInstallsNothing) {
-    QPointer<QMessageBox> box = present(outcome);
-    button(box, QStringLiteral("Download"))->click();
-    EXPECT_EQ(opened, QList<QUrl>{QUrl(QStringLiteral("https://glyphon.app/releases/1.2"))});
-    EXPECT_TRUE(updater->skippedVersion().isEmpty());
-}
-
-TEST_F(UpdateDialogsTest, SkipThisVersionIsRemembered) {
-    QMessageBox *box = present(outcome);
-    button(box, QStringLiteral("Skip This Version"))->click();
-    EXPECT_EQ(updater->skippedVersion(), QStringLiteral("120"));
-    EXPECT_TRUE(opened.isEmpty());
-}
-
-TEST_F(UpdateDialogsTest, RemindMeLaterAndClosingChangeNothing) {
-    QMessageBox *box = present(outcome);
-    button(box, QStringLiteral("Remind Me Later"))->click();
-    box = present(outcome);
-    box->close();
-    EXPECT_TRUE(updater->skippedVersion().isEmpty());
-    EXPECT_TRUE(opened.isEmpty());
-}
-
-TEST_F(UpdateDialogsTest, ReleaseNotesLinkGoesThroughTheOpener) {
-    QMessageBox *box = present(outcome);
-    bool found = false;
+    EXPECT_EQ(box->text(), u"A new version of Glyphon is available!"_s);
+    EXPECT_TRUE(box->informativeText().contains(u"Glyphon 1.2 is now available\u2014you have 1.0."_s));
+    int links = 0;
     for (QLabel *label : box->findChildren<QLabel *>()) {
-        if (label->text().contains(QStringLiteral("Release Notes"))) {
-            found = true;
-            emit label->linkActivated(QStringLiteral("https://glyphon.app/notes/1.2.html"));
+        if (label->text().contains(u"Release Notes"_s)) {
+            ++links;
+            emit label->linkActivated(release.update.releaseNotesLink.toString());
         }
     }
-    EXPECT_TRUE(found);
-    EXPECT_EQ(opened, QList<QUrl>{outcome.update.releaseNotesLink});
+    EXPECT_EQ(links, 1);
+    EXPECT_EQ(opened, QList<QUrl>{release.update.releaseNotesLink});
     box->close();
 }
 
-TEST_F(UpdateDialogsTest, UpToDateAndErrorsAnswerOnlyChecksAskedFor) {
-    UpdateCheckOutcome upToDate;
-    upToDate.kind = Kind::upToDate;
-    upToDate.userInitiated = true;
-    QMessageBox *box = present(upToDate);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text(), QStringLiteral("You're up to date!"));
-    EXPECT_EQ(box->informativeText(),
-              QStringLiteral("Glyphon 1.0 is currently the newest version available."));
-    box->close();
+TEST_F(UpdateDialogsTest, EachChoiceDoesWhatItSays) {
+    // Download opens the release page and installs nothing; Skip remembers the build version.
+    button(present(Kind::updateAvailable, true), u"Remind Me Later"_s)->click();
+    present(Kind::updateAvailable, true)->close();
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_TRUE(updater->skippedVersion().isEmpty());
 
-    UpdateCheckOutcome error;
-    error.kind = Kind::error;
-    error.userInitiated = true;
-    error.errorText = QStringLiteral("The update feed is not signed, so it cannot be trusted.");
-    box = present(error);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->informativeText(), error.errorText);
-    EXPECT_EQ(box->icon(), QMessageBox::Warning);
-    box->close();
+    button(present(Kind::updateAvailable, true), u"Download"_s)->click();
+    EXPECT_EQ(opened, QList<QUrl>{release.update.infoUrl});
+    EXPECT_TRUE(updater->skippedVersion().isEmpty());
 
-    upToDate.userInitiated = false;
-    error.userInitiated = false;
-    EXPECT_EQ(present(upToDate), nullptr);
-    EXPECT_EQ(present(error), nullptr);
+    button(present(Kind::updateAvailable, true), u"Skip This Version"_s)->click();
+    EXPECT_EQ(updater->skippedVersion(), u"120"_s);
+    EXPECT_EQ(opened.size(), 1);
 }
 
-TEST_F(UpdateDialogsTest, SkippedReleaseReturnsOnlyWhenAskedFor) {
-    outcome.kind = Kind::skippedVersion;
-    outcome.userInitiated = false;
-    EXPECT_EQ(present(outcome), nullptr);
-    outcome.userInitiated = true;
-    QMessageBox *box = present(outcome);
-    ASSERT_NE(box, nullptr);
-    box->close();
-}
-
-TEST_F(UpdateDialogsTest, ScheduledCheckStillAnnouncesANewRelease) {
-    outcome.userInitiated = false;
-    QMessageBox *box = present(outcome);
-    ASSERT_NE(box, nullptr);
-    box->close();
+TEST_F(UpdateDialogsTest, ScheduledChecksSpeakOnlyAboutANewUnskippedRelease) {
+    const struct {
+        Kind kind;
+        bool userInitiated;
+        const char *text; // nullptr: no dialog
+        const char *details = nullptr;
+    } cases[] = {
+        {Kind::upToDate, true, "You're up to date!",
+         "Glyphon 1.0 is currently the newest version available."},
+        {Kind::error, true, "Update Error!", "The update feed is not signed, so it cannot be trusted."},
+        {Kind::skippedVersion, true, "A new version of Glyphon is available!"},
+        {Kind::updateAvailable, false, "A new version of Glyphon is available!"},
+        {Kind::upToDate, false, nullptr},
+        {Kind::error, false, nullptr},
+        {Kind::skippedVersion, false, nullptr},
+    };
+    for (const auto &c : cases) {
+        QMessageBox *box = present(c.kind, c.userInitiated);
+        if (!c.text) {
+            EXPECT_EQ(box, nullptr) << static_cast<int>(c.kind);
+            continue;
+        }
+        ASSERT_NE(box, nullptr) << c.text;
+        EXPECT_EQ(box->text(), QString::fromUtf8(c.text));
+        if (c.details) {
+            EXPECT_EQ(box->informativeText(), QString::fromUtf8(c.details));
+        }
+        box->close();
+    }
 }
 
 TEST(AutomaticChecksQuestion, AnswersYesOnlyForCheckAutomatically) {
     QList<bool> answers;
-    QMessageBox *box = askForAutomaticUpdateChecks(nullptr, [&](bool yes) { answers << yes; });
-    EXPECT_EQ(box->text(), QStringLiteral("Check for updates automatically?"));
-    button(box, QStringLiteral("Check Automatically"))->click();
-    box = askForAutomaticUpdateChecks(nullptr, [&](bool yes) { answers << yes; });
-    button(box, QStringLiteral("Don't Check"))->click();
-    box = askForAutomaticUpdateChecks(nullptr, [&](bool yes) { answers << yes; });
-    box->close();
+    const auto ask = [&] { return askForAutomaticUpdateChecks(nullptr, [&](bool yes) { answers << yes; }); };
+    QMessageBox *box = ask();
+    EXPECT_EQ(box->text(), u"Check for updates automatically?"_s);
+    button(box, u"Check Automatically"_s)->click();
+    button(ask(), u"Don't Check"_s)->click();
+    ask()->close();
     EXPECT_EQ(answers, (QList<bool>{true, false, false}));
 }
 

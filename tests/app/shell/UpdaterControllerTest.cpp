@@ -77,9 +77,13 @@ TEST_F(UpdaterControllerTest, AgreeingChecksAtOnceInTheBackgroundAndThenDaily) {
     EXPECT_EQ(settings.value(updateSettings::lastCheck).toDateTime(), now);
     ASSERT_TRUE(controller.hasScheduledCheck());
     EXPECT_EQ(controller.scheduledCheckDelay(), std::chrono::milliseconds(24h));
+
+    controller.setAutomaticallyChecksForUpdates(false); // a change of mind stops the schedule
+    EXPECT_FALSE(controller.hasScheduledCheck());
+    EXPECT_FALSE(settings.value(updateSettings::automaticChecks).toBool());
 }
 
-TEST_F(UpdaterControllerTest, CheckDoneRecentlyWaitsForTheRestOfTheDay) {
+TEST_F(UpdaterControllerTest, RecentCheckWaitsForTheRestOfTheDayAndACheckByHandRestartsIt) {
     const QDateTime now = QDateTime::currentDateTimeUtc();
     settings.setValue(updateSettings::automaticChecks, true);
     settings.setValue(updateSettings::lastCheck, now.addSecs(-20 * 3600));
@@ -88,29 +92,11 @@ TEST_F(UpdaterControllerTest, CheckDoneRecentlyWaitsForTheRestOfTheDay) {
     controller.startUpdater();
     ASSERT_TRUE(controller.hasScheduledCheck());
     EXPECT_EQ(controller.scheduledCheckDelay(), std::chrono::milliseconds(4h));
-}
 
-TEST_F(UpdaterControllerTest, ACheckByHandRestartsTheInterval) {
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    settings.setValue(updateSettings::automaticChecks, true);
-    settings.setValue(updateSettings::lastCheck, now.addSecs(-20 * 3600));
-    UpdaterController controller(&settings, config(), false);
-    controller.setClock([now] { return now; });
-    controller.startUpdater();
     QSignalSpy finished(controller.updater(), &Updater::checkFinished);
     controller.updater()->checkForUpdates();
     waitForOutcome(finished);
     EXPECT_EQ(controller.scheduledCheckDelay(), std::chrono::milliseconds(24h));
-}
-
-TEST_F(UpdaterControllerTest, DecliningStopsTheSchedule) {
-    settings.setValue(updateSettings::automaticChecks, true);
-    settings.setValue(updateSettings::lastCheck, QDateTime::currentDateTimeUtc());
-    UpdaterController controller(&settings, config(), true);
-    ASSERT_TRUE(controller.hasScheduledCheck());
-    controller.setAutomaticallyChecksForUpdates(false);
-    EXPECT_FALSE(controller.hasScheduledCheck());
-    EXPECT_FALSE(settings.value(updateSettings::automaticChecks).toBool());
 }
 
 TEST(FeedAddressSetting, OverridesTheBuiltInAddressWhenSet) {
