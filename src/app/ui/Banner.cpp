@@ -57,6 +57,10 @@ Banner::Banner(QWidget *parent)
     m_progressLabel->setText(QStringLiteral("Generating..."));
     m_bar->setTextVisible(false);
     m_bar->setFixedHeight(6);
+    m_bar->setStyleSheet(QStringLiteral("QProgressBar { border: none; border-radius: 3px;"
+                                        " background: rgba(255, 255, 255, 36); }"
+                                        "QProgressBar::chunk { border-radius: 3px; background: %1; }")
+                             .arg(namedColor(u"AppColor").name()));
     m_bar->setAccessibleName(QStringLiteral("Generating..."));
     auto *progress = new QVBoxLayout(m_progressContent);
     progress->setContentsMargins(0, 0, 0, 0);

@@ -132,6 +132,9 @@ void ContentView::showNoImageAlert() {
             .pixmap(QSize(40, 40), devicePixelRatioF()));
     m_alert->setStandardButtons(QMessageBox::Ok);
     m_alert->setDefaultButton(QMessageBox::Ok);
+    m_alert->button(QMessageBox::Ok)->setIcon(QIcon());
+    m_alert->setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { font-weight: 600; }"
+                                          "QLabel#qt_msgbox_informativelabel { min-width: 220px; }"));
     m_alert->setWindowModality(Qt::WindowModal);
     connect(m_alert, &QMessageBox::finished, this, [this] { m_state.setShowNoImageAlert(false); });
     m_alert->open();

@@ -3,6 +3,7 @@
 #include "ColorWell.h"
 #include "ContentViewState.h"
 #include "Symbols.h"
+#include "Theme.h"
 #include "ValueSlider.h"
 
 #include <QCheckBox>
@@ -128,6 +129,18 @@ SettingsPanel::SettingsPanel(ContentViewState &state, QWidget *parent) : QWidget
         controls->addWidget(rows[row].first, row, 0, Qt::AlignLeft | Qt::AlignVCenter);
         controls->addWidget(rows[row].second, row, 2, Qt::AlignRight | Qt::AlignVCenter);
     }
+
+    // Checkboxes in the accent colour with the app's own check mark, to match the switches and sliders.
+    setStyleSheet(
+        QStringLiteral("QCheckBox { spacing: 8px; }"
+                       "QCheckBox::indicator { width: 14px; height: 14px; border-radius: 4px;"
+                       " border: 1px solid rgba(255, 255, 255, 70); background: rgba(255, 255, 255, 14); }"
+                       "QCheckBox::indicator:checked { border: 1px solid %1; background: %1;"
+                       " image: url(:/ui/symbols/checkmark.svg); }"
+                       "QCheckBox::indicator:focus { border: 2px solid %2; }"
+                       "QCheckBox::indicator:disabled { border: 1px solid rgba(255, 255, 255, 30); }"
+                       "QCheckBox::indicator:checked:disabled { background: rgba(255, 255, 255, 40); }")
+            .arg(namedColor(u"AppColor").name(), namedColor(u"AppColor").lighter(150).name()));
 
     auto *divider = new QFrame(this);
     divider->setFrameShape(QFrame::HLine);

@@ -1,5 +1,7 @@
 #include "ValueSlider.h"
 
+#include "Theme.h"
+
 #include <QSignalBlocker>
 #include <algorithm>
 #include <cmath>
@@ -13,7 +15,23 @@ ValueSlider::ValueSlider(double minimum, double maximum, double step, int unitsP
     setSingleStep(qRound(step * m_units));
     setPageStep(qRound(step * m_units) * 5);
     setFocusPolicy(Qt::StrongFocus);
+    setStyleSheet(styleSheetText());
     connect(this, &QSlider::valueChanged, this, &ValueSlider::onValueChanged);
+}
+
+QString ValueSlider::styleSheetText() {
+    const QString accent = namedColor(u"AppColor").name();
+    return QStringLiteral(
+               "QSlider { min-height: 20px; }"
+               "QSlider::groove:horizontal { height: 4px; border-radius: 2px;"
+               " background: rgba(255, 255, 255, 36); }"
+               "QSlider::sub-page:horizontal { height: 4px; border-radius: 2px; background: %1; }"
+               "QSlider::handle:horizontal { width: 14px; height: 14px; margin: -5px 0;"
+               " border-radius: 7px; background: #f2f2f4; }"
+               "QSlider::handle:horizontal:focus { border: 2px solid %2; width: 10px; height: 10px; }"
+               "QSlider::sub-page:horizontal:disabled { background: rgba(255, 255, 255, 50); }"
+               "QSlider::handle:horizontal:disabled { background: #6a6a70; }")
+        .arg(accent, namedColor(u"AppColor").lighter(150).name());
 }
 
 void ValueSlider::showValue(double value) {

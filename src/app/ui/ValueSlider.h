@@ -25,6 +25,7 @@ signals:
     void valueEdited(double value);
 
 private:
+    static QString styleSheetText();
     void onValueChanged(int units);
 
     double m_minimum;

@@ -203,6 +203,44 @@ TEST_F(ContentViewTest, aRunWithFailedFilesEndsInAWarningNotInSuccess) {
     EXPECT_EQ(m_openedFolders, QStringList{output});
 }
 
+TEST_F(ContentViewTest, theWholeRunFromGenerateToTheOpenedFolder) {
+    dropPicture();
+    state().setForIos(false);
+    state().setForWatchos(false);
+    state().setForFavicon(false);
+    QList<double> progressShown;
+    QObject::connect(&state(), &ContentViewState::progressChanged, view().progressBanner(), [&] {
+        if (view().progressBanner()->isVisible())
+            progressShown << view().progressBanner()->progressBar()->value() / 1000.0 * 2;
+    });
+    Banner::Kind outcome = Banner::Kind::none;
+    QObject::connect(&state(), &ContentViewState::hasSuccessChanged, view().outcomeBanner(), [&] {
+        if (state().hasSuccess())
+            outcome = view().outcomeBanner()->kind();
+    });
+    QTest::mouseClick(&generate(), Qt::LeftButton);
+    ASSERT_TRUE(sheet().isVisible());
+    QTest::mouseClick(sheet().createIconsButton(), Qt::LeftButton);
+    ASSERT_EQ(m_folderChoices, 1);
+    ASSERT_TRUE(m_pendingChoice);
+    const QString output = path(QStringLiteral("icons"));
+    ASSERT_TRUE(QDir().mkpath(output));
+    m_pendingChoice({QUrl::fromLocalFile(output)});
+    EXPECT_TRUE(view().progressBanner()->isVisible());
+    EXPECT_FALSE(generate().isEnabled());
+    ASSERT_TRUE(waitUntil([this] { return !state().isProcessing(); }));
+    EXPECT_EQ(progressShown, (QList<double>{1, 2}));
+    EXPECT_EQ(state().generationFailures(), 0);
+    EXPECT_EQ(outcome, Banner::Kind::success);
+    EXPECT_EQ(m_openedFolders, QStringList{output});
+    EXPECT_TRUE(
+        QFile::exists(QDir(output).filePath(QStringLiteral("macOS/AppIcon.appiconset/Contents.json"))));
+    EXPECT_TRUE(QFile::exists(QDir(output).filePath(QStringLiteral("Android/mipmap-mdpi/ic_launcher.png"))));
+    EXPECT_FALSE(QFile::exists(QDir(output).filePath(QStringLiteral("iOS"))));
+    EXPECT_TRUE(generate().isEnabled());
+    EXPECT_FALSE(view().progressBanner()->isVisible());
+}
+
 TEST(ContentViewTexts, runFailureTextCountsAndQuotesTheFirstFailure) {
     EXPECT_EQ(ContentView::runFailuresText(3, QStringLiteral("disk full")),
               QStringLiteral("Some icons could not be written (3 failures): disk full"));

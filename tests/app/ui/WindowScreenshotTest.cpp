@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QScreen>
 #include <QTest>
@@ -96,6 +97,14 @@ TEST_F(WindowScreenshotTest, placeholderAtTheSmallestSize) {
     EXPECT_TRUE(isAppColor(shot.pixel(shot.width() - 3, bandY)));
 }
 
+TEST_F(WindowScreenshotTest, noImageAlert) {
+    state().generatePressed();
+    ASSERT_TRUE(waitUntil([this] { return view().noImageAlert() && view().noImageAlert()->isVisible(); }));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view().noImageAlert()));
+    capture(QStringLiteral("1b-alert"));
+    view().noImageAlert()->done(QMessageBox::Ok);
+}
+
 TEST_F(WindowScreenshotTest, dashedOutlineWhileAFileHovers) {
     ImageArea *area = view().imageArea();
     QMimeData mime;
@@ -135,10 +144,10 @@ TEST_F(WindowScreenshotTest, imageWithSettingsOpen) {
     m_window->resize(560, 760);
     dropSample();
     state().setWithRoundedCorners(true);
-    state().setWithTint(true);
-    state().setTintOpacity(0.35);
+    state().setWithPadding(true);
+    state().setPaddingPx(60);
     state().setIsExpanded(true);
-    const QImage shot = capture(QStringLiteral("3-image-settings"));
+    capture(QStringLiteral("3-image-settings"));
     EXPECT_TRUE(view().settingsPanel()->isVisible());
     EXPECT_EQ(view().generateButton()->height(), CustomButtonStyle::height);
 }
@@ -189,6 +198,11 @@ TEST_F(WindowScreenshotTest, progressAndOutcomes) {
     state().setImageValidation(ImageValidation{
         false, QStringLiteral("Image must be at least 1024×1024 pixels"), ValidationType::error});
     capture(QStringLiteral("9-validation-error"));
+    state().setWithTint(true);
+    state().setTintOpacity(0.35);
+    state().setIsExpanded(true);
+    capture(QStringLiteral("9b-tint"));
+    state().setIsExpanded(false);
     state().setImageValidation(ImageValidation{
         true,
         QStringLiteral("Image is larger than 4096×4096 pixels; it will be scaled down for every icon, which "
