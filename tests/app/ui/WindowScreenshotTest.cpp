@@ -172,6 +172,14 @@ TEST_F(WindowScreenshotTest, sizeGrid) {
     state().toggleGridView();
     capture(QStringLiteral("5-grid"));
     EXPECT_TRUE(view().imageArea()->grid()->isVisible());
+    // A preview job in flight dims the grid too; the spinner sits in the middle.
+    state().setIsPreviewing(true);
+    const QImage busy = capture(QStringLiteral("5b-grid-busy"));
+    const QPoint corner = view().imageArea()->mapTo(m_window.get(), QPoint(3, 3));
+    const QColor dimmed = busy.pixelColor(corner);
+    state().setIsPreviewing(false);
+    const QColor clear = capture(QStringLiteral("5-grid")).pixelColor(corner);
+    EXPECT_LT(dimmed.lightness(), clear.lightness());
 }
 
 TEST_F(WindowScreenshotTest, platformSheet) {
