@@ -9,7 +9,6 @@
 #include "MainWindow.h"
 #include "PlatformSheet.h"
 #include "SettingsPanel.h"
-#include "SpringCurve.h"
 #include "SwitchToggle.h"
 #include "UiTestSupport.h"
 
@@ -23,7 +22,6 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QTest>
-#include <QVariantAnimation>
 
 namespace glyphon::test {
 namespace {
@@ -376,17 +374,6 @@ TEST_F(ContentViewTest, theSettingsDisclosureTogglesTheStateAndThePanel) {
     group->finishAnimation();
     QApplication::processEvents();
     EXPECT_FALSE(view().settingsPanel()->isVisible());
-}
-
-TEST_F(ContentViewTest, theDisclosureMovesWithTheSpring) {
-    DisclosureGroup *group = view().settingsGroup();
-    state().setIsExpanded(true);
-    QVariantAnimation *motion = group->animation();
-    EXPECT_EQ(motion->state(), QAbstractAnimation::Running);
-    EXPECT_EQ(motion->duration(), SettingsSpring::durationMs);
-    EXPECT_EQ(motion->easingCurve().type(), QEasingCurve::Custom);
-    group->finishAnimation();
-    EXPECT_EQ(motion->state(), QAbstractAnimation::Stopped);
 }
 
 TEST_F(ContentViewTest, theSheetsCancelKeepsChangedSwitches) {

@@ -81,11 +81,5 @@ TEST(IconGridPreview, aThumbnailThatCannotBeRenderedLeavesAnEmptyTile) {
         EXPECT_FALSE(tile->thumbnail() && !tile->thumbnail()->isNull());
 }
 
-TEST(IconGridPreview, sizeTextsUseTheMultiplicationSign) {
-    EXPECT_EQ(sizeText(128), QStringLiteral("128×128"));
-    EXPECT_EQ(sizeText(16.9), QStringLiteral("16×16"));
-    EXPECT_EQ(sizeText(128).at(3), QChar(0x00D7));
-}
-
 } // namespace
 } // namespace glyphon::test

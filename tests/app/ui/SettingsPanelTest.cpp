@@ -211,12 +211,6 @@ TEST_F(SettingsPanelTest, pickingAColourStoresItsComponentsAndCancelPutsItBack) 
     EXPECT_EQ(state().tintColorRed(), 0.0);
 }
 
-TEST_F(SettingsPanelTest, aColourChangedWhileThePickerIsClosedLeavesTheTintKeysAlone) {
-    state().setColorSelection(Color{0.5, 0.5, 0.5, 1});
-    EXPECT_EQ(state().tintColorRed(), 0.0);
-    EXPECT_EQ(state().tintColorBlue(), 1.0);
-}
-
 TEST_F(SettingsPanelTest, everyControlExplainsItself) {
     const QList<std::pair<QWidget *, const char *>> help = {
         {panel().roundedCornersCheckBox(), "Apply rounded corners to the icon (recommended for macOS apps)"},
