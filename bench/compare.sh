@@ -47,44 +47,70 @@ big() {
 if [ -f "$shared/bulb-2048.png" ]; then big flat-4096.png "$shared/bulb-2048.png"; else big flat-4096.png "${sources[0]}"; fi
 [ -f "$shared/photo-1024.jpg" ] && big photo-4096.png "$shared/photo-1024.jpg"
 
-# Wall seconds and peak resident kilobytes of one run into a fresh folder.
+# Wall seconds, peak resident kilobytes and CPU seconds (user + system) of one run into a fresh folder.
 measure() {
-    local out=$1; shift
+    local out=$1
+    shift
     rm -rf "$out"
-    /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; exit 1; }
-    cat "$work/time.txt"
+    /usr/bin/time -f "%e %M %U %S" -o "$work/time.txt" "$@" >/dev/null 2>&1 || {
+        echo "failed: $*" >&2
+        exit 1
+    }
+    awk '{printf "%s %s %.2f\n", $1, $2, $3 + $4}' "$work/time.txt"
 }
 median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+column() { cut -d' ' -f"$2" "$1" | median; }
+ratio() { echo "$1 / $2" | bc -l; }
 bytes() { find "$1" -type f \( -name '*.png' -o -name '*.ico' \) -print0 | xargs -0 cat | wc -c; }
 files() { find "$1" -type f \( -name '*.png' -o -name '*.ico' \) | wc -l; }
 
+# The writers replace files atomically and sync each one; on a busy disk that alone can take longer
+# than the rendering. With eatmydata installed, one more column shows Glyphon with syncs made no-ops.
+nosync=$(command -v eatmydata || true)
+
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs), load $(cut -d' ' -f1-3 /proc/loadavg)"
-echo "sharp $(node -p "require('sharp').versions.sharp") (libvips $(node -p "require('sharp').versions.vips")), $runs runs each, alternating"
+echo "sharp $(node -p "require('sharp').versions.sharp") (libvips $(node -p "require('sharp').versions.vips")), $runs runs each, alternating; medians"
 echo
-printf '%-15s %9s %9s %7s %10s %10s %11s %11s %7s\n' source glyphon sharp ratio "gl MB" "sh MB" "gl bytes" "sh bytes" ratio
+times=$work/times.txt
+sizes=$work/sizes.txt
+printf '%-12s %8s %8s %7s %8s %8s %7s' source "glyphon" "sharp" ratio "gl CPU" "sh CPU" ratio >"$times"
+[ -n "$nosync" ] && printf ' %8s %7s' "no sync" ratio >>"$times"
+echo >>"$times"
+printf '%-12s %8s %8s %11s %11s %7s\n' source "gl MB" "sh MB" "gl bytes" "sh bytes" ratio >"$sizes"
 for src in "${sources[@]}"; do
     name=$(basename "${src%.*}")
     : >"$work/g.txt"
     : >"$work/s.txt"
+    : >"$work/n.txt"
     for ((i = 0; i < runs; i++)); do
         measure "$work/out-glyphon" "$cli" generate "$src" -o "$work/out-glyphon" >>"$work/g.txt"
         measure "$work/out-sharp" node "$sharpScript" "$src" "$work/out-sharp" >>"$work/s.txt"
+        [ -z "$nosync" ] || measure "$work/out-glyphon" "$nosync" "$cli" generate "$src" -o "$work/out-glyphon" >>"$work/n.txt"
     done
-    g=$(cut -d' ' -f1 "$work/g.txt" | median)
-    s=$(cut -d' ' -f1 "$work/s.txt" | median)
-    gm=$(cut -d' ' -f2 "$work/g.txt" | sort -n | tail -1)
-    sm=$(cut -d' ' -f2 "$work/s.txt" | sort -n | tail -1)
-    gb=$(bytes "$work/out-glyphon")
-    sb=$(bytes "$work/out-sharp")
+    g=$(column "$work/g.txt" 1) s=$(column "$work/s.txt" 1)
+    gc=$(column "$work/g.txt" 3) sc=$(column "$work/s.txt" 3)
+    printf '%-12s %7.2fs %7.2fs %7.3f %7.2fs %7.2fs %7.3f' "$name" "$g" "$s" "$(ratio "$g" "$s")" "$gc" "$sc" \
+        "$(ratio "$gc" "$sc")" >>"$times"
+    if [ -n "$nosync" ]; then
+        n=$(column "$work/n.txt" 1)
+        printf ' %7.2fs %7.3f' "$n" "$(ratio "$n" "$s")" >>"$times"
+    fi
+    echo >>"$times"
+    gm=$(cut -d' ' -f2 "$work/g.txt" | sort -n | tail -1) sm=$(cut -d' ' -f2 "$work/s.txt" | sort -n | tail -1)
+    gb=$(bytes "$work/out-glyphon") sb=$(bytes "$work/out-sharp")
     [ "$(files "$work/out-glyphon")" = 74 ] || echo "note: glyphon wrote $(files "$work/out-glyphon") image files, not 74"
-    printf '%-15s %8.2fs %8.2fs %7.3f %10.1f %10.1f %11d %11d %7.3f\n' "$name" "$g" "$s" \
-        "$(echo "$g / $s" | bc -l)" "$(echo "$gm / 1024" | bc -l)" "$(echo "$sm / 1024" | bc -l)" "$gb" "$sb" \
-        "$(echo "$gb / $sb" | bc -l)"
+    printf '%-12s %8.1f %8.1f %11d %11d %7.3f\n' "$name" "$(ratio "$gm" 1024)" "$(ratio "$sm" 1024)" "$gb" "$sb" \
+        "$(ratio "$gb" "$sb")" >>"$sizes"
     mkdir -p "$work/kept/$name"
     rm -rf "$work/kept/$name/glyphon" "$work/kept/$name/sharp"
     mv "$work/out-glyphon" "$work/kept/$name/glyphon"
     mv "$work/out-sharp" "$work/kept/$name/sharp"
 done
+echo "Whole process, one source to the 74 image files of all five platforms (wall and CPU seconds)"
+cat "$times"
+echo
+echo "Peak memory (MB) and bytes of the 74 image files"
+cat "$sizes"
 
 # Sharpness: PSNR in dB on premultiplied RGBA against ImageMagick's Lanczos resize in 16 bits.
 echo

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <numbers>
+#include <vector>
 
 namespace glyphon {
 
@@ -36,14 +37,20 @@ double lanczos(double x) {
     return lobes * std::sin(px) * std::sin(px / lobes) / (px * px);
 }
 
+// The four channels of a pixel as one value, so each tap is a single multiply-add on any target
+// GCC knows (SSE2 on every x86-64, NEON on ARM) without intrinsics.
+using Pixel = float __attribute__((vector_size(16)));
+using Channels = int32_t __attribute__((vector_size(16)));
+
 // The filter for one axis: for each output pixel, `count` weights starting at source pixel `first`.
 // Every output has the same number of taps (zero-padded), which keeps the inner loops simple.
 struct AxisFilter {
     int count = 0;
     std::vector<int> first;
     std::vector<int16_t> weights;
-    // The same weights as floats that also undo the vertical pass's scale.
-    std::vector<float> scaled;
+    // The same weights as floats, alone and once per channel.
+    std::vector<float> real;
+    std::vector<Pixel> spread;
 };
 
 // Pixel centres line up as (j + 0.5) · from / to; taps falling outside the source are dropped and
@@ -64,6 +71,11 @@ AxisFilter axisFilter(int from, int to) {
         double sum = 0.0;
         for (int i = start; i < stop; ++i)
             sum += exact[size_t(i - start)] = lanczos((i + 0.5 - centre) / scale);
+        if (!(sum > 1e-9)) {
+            // Only a window cut down to the zeros of the kernel sums to nothing; the nearest pixel stands in.
+            std::fill(exact.begin(), exact.end(), 0.0);
+            exact[size_t(std::clamp(int(centre), start, stop - 1) - start)] = sum = 1.0;
+        }
         const int first = std::clamp(start, 0, from - filter.count);
         filter.first[size_t(j)] = first;
         int16_t *weights = &filter.weights[size_t(j) * size_t(filter.count) + size_t(start - first)];
@@ -77,48 +89,14 @@ AxisFilter axisFilter(int from, int to) {
         }
         weights[largest] = int16_t(weights[largest] + (1 << weightBits) - total);
     }
-    filter.scaled.resize(filter.weights.size());
-    for (size_t i = 0; i < filter.weights.size(); ++i)
-        filter.scaled[i] = float(filter.weights[i]) / float(1 << (2 * weightBits));
+    filter.real.resize(filter.weights.size());
+    filter.spread.resize(filter.weights.size());
+    for (size_t i = 0; i < filter.weights.size(); ++i) {
+        filter.real[i] = float(filter.weights[i]) / float(1 << weightBits);
+        filter.spread[i] = Pixel{} + filter.real[i];
+    }
     return filter;
 }
-
-// One output row of the vertical pass: `count` source rows weighted into floats scaled by
-// 2^weightBits. Negative lobes may undershoot; like ImageMagick's integer builds, the values are
-// clamped between the passes.
-void verticalRow(const uchar *const *rows, const int16_t *weights, int count, int length, float *middle) {
-    constexpr float top = float(255 << weightBits);
-    int x = 0;
-    for (; x + block <= length; x += block) {
-        int32_t sums[block] = {};
-        int k = 0;
-        // Two rows a step halves the trips of the sums through memory.
-        for (; k + 2 <= count; k += 2) {
-            const int32_t weight0 = weights[k], weight1 = weights[k + 1];
-            const uchar *row0 = rows[k] + x, *row1 = rows[k + 1] + x;
-            for (int i = 0; i < block; ++i)
-                sums[i] += weight0 * row0[i] + weight1 * row1[i];
-        }
-        for (; k < count; ++k) {
-            const int32_t weight = weights[k];
-            const uchar *row = rows[k] + x;
-            for (int i = 0; i < block; ++i)
-                sums[i] += weight * row[i];
-        }
-        for (int i = 0; i < block; ++i)
-            middle[x + i] = std::clamp(float(sums[i]), 0.0f, top);
-    }
-    for (; x < length; ++x) {
-        int32_t sum = 0;
-        for (int k = 0; k < count; ++k)
-            sum += weights[k] * rows[k][x];
-        middle[x] = std::clamp(float(sum), 0.0f, top);
-    }
-}
-
-// The four channels of a pixel as one value, so each tap is a single multiply-add on any target
-// GCC knows (SSE2 on every x86-64, NEON on ARM) without intrinsics.
-using Pixel = float __attribute__((vector_size(16)));
 
 Pixel pixelAt(const float *pixels, int index) {
     Pixel pixel;
@@ -126,13 +104,59 @@ Pixel pixelAt(const float *pixels, int index) {
     return pixel;
 }
 
-// One output row of the horizontal pass. The colour channels are clamped to the alpha so the
-// result stays valid premultiplied ARGB.
+// A level row as floats, converted once and then read by every output row whose taps reach it.
+void toFloats(const uchar *__restrict row, float *__restrict out, int length) {
+    int x = 0;
+    for (; x + block <= length; x += block)
+        for (int i = 0; i < block; ++i)
+            out[x + i] = float(row[x + i]);
+    for (; x < length; ++x)
+        out[x] = float(row[x]);
+}
+
+// One output row of the vertical pass: `count` level rows weighted into one row of floats. Negative
+// lobes may undershoot; like ImageMagick's integer builds, the values are clamped between the passes.
+void verticalRow(const float *const *rows, const float *weights, int count, int length, float *middle) {
+    constexpr int lanes = 4;
+    const Pixel zero = {}, top = zero + 255.0f;
+    int x = 0;
+    // Sixteen values a step keep four sums in registers across all the taps.
+    for (; x + 4 * lanes <= length; x += 4 * lanes) {
+        Pixel sum0 = {}, sum1 = {}, sum2 = {}, sum3 = {};
+        for (int k = 0; k < count; ++k) {
+            const float *row = rows[k] + x;
+            const float weight = weights[k];
+            sum0 += pixelAt(row, 0) * weight;
+            sum1 += pixelAt(row, 1) * weight;
+            sum2 += pixelAt(row, 2) * weight;
+            sum3 += pixelAt(row, 3) * weight;
+        }
+        const auto store = [&](int at, Pixel value) {
+            value = value < zero ? zero : value;
+            value = value > top ? top : value;
+            std::memcpy(middle + x + at * lanes, &value, sizeof value);
+        };
+        store(0, sum0);
+        store(1, sum1);
+        store(2, sum2);
+        store(3, sum3);
+    }
+    for (; x < length; ++x) {
+        float sum = 0.0f;
+        for (int k = 0; k < count; ++k)
+            sum += rows[k][x] * weights[k];
+        middle[x] = std::clamp(sum, 0.0f, 255.0f);
+    }
+}
+
+// One output row of the horizontal pass. The colour channels are held to the alpha so the result
+// stays valid premultiplied ARGB; rounding after that keeps them there.
 void horizontalRow(const float *middle, const AxisFilter &filter, int width, uchar *out) {
     const int count = filter.count;
+    const Pixel zero = {}, top = zero + 255.0f;
     for (int x = 0; x < width; ++x) {
         const float *pixels = middle + size_t(filter.first[size_t(x)]) * 4;
-        const float *weights = &filter.scaled[size_t(x) * size_t(count)];
+        const Pixel *weights = &filter.spread[size_t(x) * size_t(count)];
         // Four sums in flight, so the adds do not wait on each other's latency.
         Pixel sum0 = {}, sum1 = {}, sum2 = {}, sum3 = {};
         int k = 0;
@@ -144,29 +168,51 @@ void horizontalRow(const float *middle, const AxisFilter &filter, int width, uch
         }
         for (; k < count; ++k)
             sum0 += pixelAt(pixels, k) * weights[k];
-        const Pixel sum = (sum0 + sum1) + (sum2 + sum3);
-        uchar value[4];
+        Pixel sum = (sum0 + sum1) + (sum2 + sum3);
+        sum = sum < zero ? zero : sum;
+        sum = sum > top ? top : sum;
+        const Pixel alpha = zero + sum[alphaByte];
+        sum = sum > alpha ? alpha : sum;
+        const Channels value = __builtin_convertvector(sum + 0.5f, Channels);
         for (int c = 0; c < 4; ++c)
-            value[c] = uchar(std::clamp(int(sum[c] + 0.5f), 0, 255));
-        const uchar alpha = value[alphaByte];
-        for (int c = 0; c < 4; ++c)
-            out[x * 4 + c] = std::min(value[c], alpha);
+            out[x * 4 + c] = uchar(value[c]);
     }
 }
 
+// Where the threads of one job write: taken once, before they start, because QImage::scanLine()
+// on a shared image is not safe to call from several threads at once.
+struct Rows {
+    explicit Rows(QImage &image) : bits(image.bits()), stride(image.bytesPerLine()), width(image.width()) {}
+    uchar *row(int y) const { return bits + qsizetype(y) * stride; }
+    uchar *bits;
+    qsizetype stride;
+    int width;
+};
+
 // Rows [from, to) of a render of `level` at the size of `out`.
-void renderRows(const QImage &level, const AxisFilter &horizontal, const AxisFilter &vertical, QImage &out,
-                int from, int to) {
+void renderRows(const QImage &level, const AxisFilter &horizontal, const AxisFilter &vertical,
+                const Rows &out, int from, int to) {
     const int length = level.width() * 4;
+    const int count = vertical.count;
+    // A ring of converted level rows: any `count` consecutive rows land in different slots.
+    std::vector<float> converted(size_t(count) * size_t(length));
+    std::vector<int> held(static_cast<size_t>(count), -1);
     std::vector<float> middle(static_cast<size_t>(length));
-    std::vector<const uchar *> rows(size_t(vertical.count));
+    std::vector<const float *> rows(static_cast<size_t>(count));
     for (int y = from; y < to; ++y) {
         const int first = vertical.first[size_t(y)];
-        for (int k = 0; k < vertical.count; ++k)
-            rows[size_t(k)] = level.constScanLine(first + k);
-        verticalRow(rows.data(), &vertical.weights[size_t(y) * size_t(vertical.count)], vertical.count,
-                    length, middle.data());
-        horizontalRow(middle.data(), horizontal, out.width(), out.scanLine(y));
+        for (int k = 0; k < count; ++k) {
+            const int row = first + k;
+            const size_t slot = size_t(row % count);
+            float *floats = &converted[slot * size_t(length)];
+            if (held[slot] != row) {
+                toFloats(level.constScanLine(row), floats, length);
+                held[slot] = row;
+            }
+            rows[size_t(k)] = floats;
+        }
+        verticalRow(rows.data(), &vertical.real[size_t(y) * size_t(count)], count, length, middle.data());
+        horizontalRow(middle.data(), horizontal, out.width, out.row(y));
     }
 }
 
@@ -205,11 +251,11 @@ void halveRow(const quint32 *a, const quint32 *b, quint32 *out, int width) {
 }
 
 // Each output pixel is the rounded mean of a 2 × 2 block: exact, and valid premultiplied again.
-void halveRows(const QImage &level, QImage &half, int from, int to) {
+void halveRows(const QImage &level, const Rows &half, int from, int to) {
     for (int y = from; y < to; ++y)
         halveRow(reinterpret_cast<const quint32 *>(level.constScanLine(2 * y)),
                  reinterpret_cast<const quint32 *>(level.constScanLine(2 * y + 1)),
-                 reinterpret_cast<quint32 *>(half.scanLine(y)), half.width());
+                 reinterpret_cast<quint32 *>(half.row(y)), half.width);
 }
 
 // Splits rows into bands for the pool; small jobs stay on the calling thread.
@@ -248,8 +294,9 @@ void SourceLevels::prepare(const QList<QSize> &targets) {
         QImage next(half, QImage::Format_ARGB32_Premultiplied);
         if (next.isNull())
             return;
+        const Rows rows(next);
         forRowBands(half.height(), qint64(half.width()) * half.height(),
-                    [&](int from, int to) { halveRows(level, next, from, to); });
+                    [&](int from, int to) { halveRows(level, rows, from, to); });
         m_levels.push_back(std::move(next));
     }
 }
@@ -275,8 +322,9 @@ QImage SourceLevels::render(int width, int height, bool spread) const {
                                     ? horizontal
                                     : axisFilter(level->height(), height);
     const qint64 work = spread ? qint64(level->width()) * height * vertical.count : 0;
+    const Rows rows(out);
     forRowBands(height, work,
-                [&](int from, int to) { renderRows(*level, horizontal, vertical, out, from, to); });
+                [&](int from, int to) { renderRows(*level, horizontal, vertical, rows, from, to); });
     return out;
 }
 
