@@ -187,11 +187,6 @@ TEST(Resampler, SplittingOverThreadsChangesNothing) {
     EXPECT_EQ(levels.render(700, 700, true), levels.render(700, 700, false));
 }
 
-TEST(Resampler, IdentitySizeKeepsThePixels) {
-    const QImage source = redDiscOnHiddenGreen(64);
-    EXPECT_EQ(resample(source, 64, 64), source);
-}
-
 TEST(Resampler, StraightSourcesArePremultipliedFirst) {
     QImage straight(64, 64, QImage::Format_ARGB32);
     straight.fill(QColor(0, 255, 0, 0));
