@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -27,5 +28,10 @@ int main(int argc, char *argv[]) {
     QGuiApplication::setApplicationName(QStringLiteral("glyphon-cli"));
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return glyphon::cli::run(QGuiApplication::arguments(), out, err);
+    const int code = glyphon::cli::run(QGuiApplication::arguments(), out, err);
+    out.flush();
+    err.flush();
+    std::fflush(nullptr);
+    // Every file is closed by now; tearing Qt's font database down would only cost time at exit.
+    std::_Exit(code);
 }

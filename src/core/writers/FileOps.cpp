@@ -1,8 +1,11 @@
 #include "FileOps.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QSaveFile>
+#include <QFile>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -23,16 +26,40 @@ bool makeFolder(const QString &path, QString *error) {
 }
 
 bool writeFile(const QString &path, const QByteArray &bytes, QString *error) {
-    QSaveFile file(path);
-    // Without direct-write fallback a file we may not replace fails cleanly instead of being truncated in
-    // place.
-    file.setDirectWriteFallback(false);
-    const bool ok = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
-    if (!ok && error) {
-        *error = QStringLiteral("The file \"%1\" couldn't be saved: %2")
-                     .arg(QDir::toNativeSeparators(path), file.errorString());
+    const auto fail = [&](const QString &reason) {
+        if (error)
+            *error = QStringLiteral("The file \"%1\" couldn't be saved: %2")
+                         .arg(QDir::toNativeSeparators(path), reason);
+        return false;
+    };
+    // The bytes go to a fresh file beside the target, which then replaces it in one rename: a write that
+    // fails part-way (a full disk) leaves the previous complete file or none. No fsync per file: an icon
+    // set is dozens of small files, and syncing each one costs more than rendering the whole set.
+    QFile temporary;
+    for (int attempt = 0; attempt < 16 && !temporary.isOpen(); ++attempt) {
+        temporary.setFileName(path + QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(), 8,
+                                                                   16, QLatin1Char('0')));
+        // Only a name that is already taken is worth another try.
+        if (!temporary.open(QIODevice::WriteOnly | QIODevice::NewOnly) && !temporary.exists())
+            break;
     }
-    return ok;
+    if (!temporary.isOpen())
+        return fail(temporary.errorString());
+    const bool written = temporary.write(bytes) == bytes.size() && temporary.flush();
+    const QString writeError = temporary.errorString();
+    temporary.close();
+    if (!written || temporary.error() != QFileDevice::NoError) {
+        temporary.remove();
+        return fail(written ? temporary.errorString() : writeError);
+    }
+    // POSIX rename replaces an existing file atomically; QFile::rename would refuse to.
+    if (std::rename(QFile::encodeName(temporary.fileName()).constData(),
+                    QFile::encodeName(path).constData()) != 0) {
+        const int code = errno;
+        temporary.remove();
+        return fail(QString::fromLocal8Bit(std::strerror(code)));
+    }
+    return true;
 }
 
 } // namespace glyphon
