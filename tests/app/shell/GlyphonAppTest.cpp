@@ -94,13 +94,7 @@ protected:
             config.feedUrl = m_server.url(QStringLiteral("/appcast.xml"));
         config.currentVersion = QStringLiteral("0.1.0");
         config.publicKey = m_keys.publicKey;
-        ShellSeams seams;
-        seams.openUrl = [this](const QUrl &url) {
-            m_opened << url;
-            return true;
-        };
-        seams.updaterConfig = config;
-        m_app = std::make_unique<GlyphonApp>(m_settings, seams);
+        m_app = std::make_unique<GlyphonApp>(m_settings, ShellSeams{m_opener, config});
         m_app->launch();
         QCoreApplication::processEvents();
         return *m_app;
@@ -113,84 +107,63 @@ protected:
     SigningKeys m_keys;
     HttpTestServer m_server;
     QList<QUrl> m_opened;
+    UrlOpener m_opener = [this](const QUrl &url) {
+        m_opened << url;
+        return true;
+    };
     std::unique_ptr<GlyphonApp> m_app;
 };
 
-TEST_F(GlyphonAppTest, OneDarkWindowOfAtLeast500PointsWithoutUpperBound) {
+TEST_F(GlyphonAppTest, OneDarkWindowOfAtLeast500PointsTakenOverByTheDelegateAfterLaunch) {
     start();
     EXPECT_EQ(topLevel<MainWindow>().size(), 1);
-    EXPECT_TRUE(window().isVisible());
-    EXPECT_EQ(window().centralWidget(), window().contentView());
+    EXPECT_EQ(m_app->delegate().window(), &window());
     EXPECT_EQ(window().minimumSize(), QSize(500, 500));
     EXPECT_EQ(window().size(), QSize(500, 500));
-    EXPECT_EQ(window().maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
-    window().resize(1200, 900);
-    EXPECT_EQ(window().size(), QSize(1200, 900));
-    const QRect content = window().contentView()->geometry();
-    EXPECT_EQ(content.center().x(), window().rect().center().x());
-
-    EXPECT_EQ(QApplication::style()->name(), QStringLiteral("fusion"));
+    window().resize(2400, 1800);
+    EXPECT_EQ(window().size(), QSize(2400, 1800));
+    EXPECT_EQ(window().contentView()->geometry().center().x(), window().rect().center().x());
     EXPECT_LT(window().palette().color(QPalette::Window).lightness(), 80);
-    EXPECT_GT(window().palette().color(QPalette::WindowText).lightness(), 180);
-    EXPECT_FALSE(QApplication::windowIcon().isNull());
-    EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("Glyphon"));
-}
 
-TEST_F(GlyphonAppTest, DelegateTakesTheWindowOverOneMainLoopTurnAfterLaunch) {
-    UpdaterConfig none;
-    ShellSeams seams;
-    seams.updaterConfig = none;
-    GlyphonApp app(m_settings, seams);
-    app.launch();
-    EXPECT_EQ(app.delegate().window(), nullptr);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(app.delegate().window(), &app.window());
-    // The delegate created and started the updater: this launch was counted.
-    EXPECT_EQ(m_settings.value(updateSettings::launchCount).toInt(), 1);
+    // Before the main loop's first turn the window is not the delegate's yet.
+    GlyphonApp later(m_settings, ShellSeams{m_opener, UpdaterConfig{}});
+    later.launch();
+    EXPECT_EQ(later.delegate().window(), nullptr);
+    // Each launch's delegate started an updater, which counted the launch.
+    EXPECT_EQ(m_settings.value(updateSettings::launchCount).toInt(), 2);
 }
 
 TEST_F(GlyphonAppTest, ClosingHidesTheApplicationAndItComesBackWithEverythingItHeld) {
     start();
     QSignalSpy quitting(qApp, &QCoreApplication::aboutToQuit);
-    m_app->state().acceptImage(QUrl::fromLocalFile(QStringLiteral("/pictures/logo.png")),
-                               Image(QImage(1024, 1024, QImage::Format_ARGB32_Premultiplied)));
+    const QUrl picture = QUrl::fromLocalFile(QStringLiteral("/pictures/logo.png"));
+    m_app->state().acceptImage(picture, Image(QImage(1024, 1024, QImage::Format_ARGB32_Premultiplied)));
     m_app->state().setWithPadding(true);
+    m_app->aboutAction()->trigger();
+    QPointer<QMessageBox> about = visibleBox(QStringLiteral("Glyphon"));
+    ASSERT_TRUE(about);
     QPointer<MainWindow> before = &window();
 
-    // The close button (through the window system) and Close (through the widget) both only hide.
+    // The close button (through the window system) and Close (through the widget) both only hide, and
+    // the about box goes with the window.
     window().windowHandle()->close();
     EXPECT_FALSE(window().isVisible());
-    EXPECT_TRUE(m_app->delegate().isApplicationHidden());
+    EXPECT_FALSE(about->isVisible());
     m_app->activate();
     EXPECT_TRUE(window().isVisible());
+    EXPECT_TRUE(about->isVisible());
     EXPECT_FALSE(window().close());
     EXPECT_FALSE(window().isVisible());
     QCoreApplication::processEvents();
     EXPECT_TRUE(before);
     EXPECT_TRUE(quitting.isEmpty());
-    EXPECT_FALSE(QCoreApplication::closingDown());
 
-    m_app->activate();
-    EXPECT_TRUE(window().isVisible());
-    EXPECT_FALSE(m_app->delegate().isApplicationHidden());
-    EXPECT_EQ(topLevel<MainWindow>(), QList<MainWindow *>{before.data()});
-    EXPECT_EQ(m_app->state().imageUrl(), QUrl::fromLocalFile(QStringLiteral("/pictures/logo.png")));
-    EXPECT_TRUE(m_app->state().withPadding());
-}
-
-TEST_F(GlyphonAppTest, DialogsHideWithTheApplicationAndComeBackWithIt) {
-    start();
-    m_app->aboutAction()->trigger();
-    QPointer<QMessageBox> about = visibleBox(QStringLiteral("Glyphon"));
-    ASSERT_TRUE(about);
-    EXPECT_EQ(about->windowTitle(), QStringLiteral("About Glyphon"));
-    EXPECT_TRUE(about->informativeText().contains(QStringLiteral("Version 0.1.0")));
-    window().close();
-    EXPECT_FALSE(about->isVisible());
-    // The tray's Show brings the application back the way a second launch does.
+    // The tray's Show brings it back the way a second launch does.
     m_app->showAction()->trigger();
     EXPECT_TRUE(window().isVisible());
-    EXPECT_TRUE(about->isVisible());
+    EXPECT_EQ(topLevel<MainWindow>(), QList<MainWindow *>{before.data()});
+    EXPECT_EQ(m_app->state().imageUrl(), picture);
+    EXPECT_TRUE(m_app->state().withPadding());
 }
 
 TEST_F(GlyphonAppTest, SecondLaunchBringsTheWindowBackAndOpensItsFileAsIfDropped) {
@@ -245,7 +218,7 @@ TEST_F(GlyphonAppTest, MenusReadExactlyAsDesignedWithTheirRolesAndStates) {
     EXPECT_FALSE(m_app->checkForUpdatesAction()->isEnabled());
 }
 
-TEST_F(GlyphonAppTest, NoCommandOpensASecondWindow) {
+TEST_F(GlyphonAppTest, EveryCommandWorksAndNoneOpensASecondWindow) {
     start(true);
     QList<QAction *> everything;
     for (QAction *menu : window().menuBar()->actions())
@@ -259,8 +232,12 @@ TEST_F(GlyphonAppTest, NoCommandOpensASecondWindow) {
     // The keyboard's usual new-window command too.
     QTest::keyClick(&window(), Qt::Key_N, Qt::ControlModifier);
     m_app->aboutAction()->trigger();
-    EXPECT_TRUE(
-        QTest::qWaitFor([] { return visibleBox(QStringLiteral("You're up to date!")) != nullptr; }, 20000));
+    // "Check for Updates…" is off while its check runs and answers in the window.
+    EXPECT_FALSE(m_app->checkForUpdatesAction()->isEnabled());
+    const QString upToDate = QStringLiteral("You're up to date!");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return visibleBox(upToDate) != nullptr; }, 20000));
+    EXPECT_EQ(visibleBox(upToDate)->parentWidget(), &window());
+    EXPECT_TRUE(m_app->checkForUpdatesAction()->isEnabled());
 
     EXPECT_EQ(topLevel<MainWindow>().size(), 1);
     int aboutBoxes = 0;
@@ -272,19 +249,6 @@ TEST_F(GlyphonAppTest, NoCommandOpensASecondWindow) {
     EXPECT_EQ(m_opened.first().scheme(), QStringLiteral("mailto"));
     EXPECT_TRUE(
         m_opened.first().toString(QUrl::FullyEncoded).contains(u"subject=Glyphon%20Support%20Request"_s));
-}
-
-TEST_F(GlyphonAppTest, CheckForUpdatesIsOffWhileACheckRunsAndAnswersInTheWindow) {
-    start(true);
-    QAction *check = m_app->checkForUpdatesAction();
-    ASSERT_TRUE(check->isEnabled());
-    check->trigger();
-    EXPECT_FALSE(check->isEnabled());
-    EXPECT_TRUE(
-        QTest::qWaitFor([] { return visibleBox(QStringLiteral("You're up to date!")) != nullptr; }, 20000));
-    EXPECT_EQ(visibleBox(QStringLiteral("You're up to date!"))->parentWidget(), &window());
-    EXPECT_TRUE(check->isEnabled());
-    EXPECT_EQ(m_server.requests().first(), QStringLiteral("/appcast.xml"));
 }
 
 TEST_F(GlyphonAppTest, SecondLaunchAsksOnceWhetherToCheckAutomatically) {
@@ -308,29 +272,29 @@ TEST_F(GlyphonAppTest, SecondLaunchAsksOnceWhetherToCheckAutomatically) {
     EXPECT_TRUE(m_settings.value(updateSettings::automaticChecks).toBool());
 }
 
-TEST_F(GlyphonAppTest, QuitEndsTheApplicationWithTheWindowShown) {
-    start();
-    QSignalSpy quitting(qApp, &QCoreApplication::aboutToQuit);
-    EXPECT_EQ(runMainLoopAfter([this] { m_app->quitAction()->trigger(); }), 0);
-    EXPECT_EQ(quitting.size(), 1);
-    EXPECT_FALSE(window().isVisible());
-    EXPECT_FALSE(m_app->delegate().isApplicationHidden());
-}
-
-TEST_F(GlyphonAppTest, QuitFromOutsideTheMenusClosesTheWindow) {
-    // The session ending, or the dock's Quit on macOS, asks the application directly.
-    start();
-    EXPECT_EQ(runMainLoopAfter([] { QCoreApplication::quit(); }), 0);
-    EXPECT_FALSE(window().isVisible());
-    // Closed, not merely hidden.
-    EXPECT_FALSE(m_app->delegate().isApplicationHidden());
-}
-
-TEST_F(GlyphonAppTest, QuitFromTheTrayEndsTheApplicationWithTheWindowHidden) {
-    start();
-    window().close();
-    QAction *trayQuit = m_app->trayMenu()->actions().last();
-    EXPECT_EQ(runMainLoopAfter([trayQuit] { trayQuit->trigger(); }), 0);
+TEST_F(GlyphonAppTest, QuitEndsTheApplicationWhoeverAsksAndWhereverTheWindowIs) {
+    struct Way {
+        const char *name;
+        bool hidden;
+        std::function<void(GlyphonApp &)> quit;
+    };
+    const Way ways[] = {
+        {"menu", false, [](GlyphonApp &app) { app.quitAction()->trigger(); }},
+        {"tray, window hidden", true, [](GlyphonApp &app) { app.trayMenu()->actions().last()->trigger(); }},
+        // The session ending, or the dock's Quit on macOS, asks the application directly.
+        {"session", false, [](GlyphonApp &) { QCoreApplication::quit(); }},
+    };
+    for (const Way &way : ways) {
+        start();
+        if (way.hidden)
+            window().close();
+        QSignalSpy quitting(qApp, &QCoreApplication::aboutToQuit);
+        EXPECT_EQ(runMainLoopAfter([this, &way] { way.quit(*m_app); }), 0) << way.name;
+        EXPECT_EQ(quitting.size(), 1) << way.name;
+        // Closed, not merely hidden.
+        EXPECT_FALSE(window().isVisible()) << way.name;
+        EXPECT_EQ(m_app->delegate().isApplicationHidden(), way.hidden) << way.name;
+    }
 }
 
 } // namespace
