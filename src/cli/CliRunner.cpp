@@ -159,6 +159,29 @@ std::variant<EffectSettings, Failure> parseEffects(const QCommandLineParser &par
     return settings;
 }
 
+// The opening both commands share: parse, answer --help, and take the one SOURCE.
+// Nothing when the command is already over; code then says how it ended.
+std::optional<QString> sourceArgument(QCommandLineParser &parser, const QStringList &arguments,
+                                      const char *command, QTextStream &out, QTextStream &err, int *code) {
+    if (!parser.parse(arguments)) {
+        err << program << ": " << parser.errorText() << Qt::endl;
+        *code = usageError;
+        return std::nullopt;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        out << parser.helpText() << Qt::endl << QString::fromUtf8(exitCodesHelp);
+        *code = ok;
+        return std::nullopt;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 2) {
+        err << program << ": " << command << " takes exactly one SOURCE" << Qt::endl;
+        *code = usageError;
+        return std::nullopt;
+    }
+    return positional.at(1);
+}
+
 int generate(const QStringList &arguments, QTextStream &out, QTextStream &err) {
     QMap<QString, QString> optional;
     const QStringList rest = extractOptionalValues(
@@ -196,15 +219,10 @@ int generate(const QStringList &arguments, QTextStream &out, QTextStream &err) {
                                    QStringLiteral("Write even when the source is rejected by validation."));
     parser.addOptions({output, platforms, corners, padding, tint, tintOpacity, force});
 
-    if (!parser.parse(rest))
-        return err << program << ": " << parser.errorText() << Qt::endl, usageError;
-    if (parser.isSet(QStringLiteral("help"))) {
-        out << parser.helpText() << Qt::endl << QString::fromUtf8(exitCodesHelp);
-        return ok;
-    }
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 2)
-        return err << program << ": generate takes exactly one SOURCE" << Qt::endl, usageError;
+    int code = ok;
+    const auto sourcePath = sourceArgument(parser, rest, "generate", out, err, &code);
+    if (!sourcePath)
+        return code;
     if (!parser.isSet(output) || parser.value(output).isEmpty())
         return err << program << ": --output DIR is required" << Qt::endl, usageError;
 
@@ -215,19 +233,19 @@ int generate(const QStringList &arguments, QTextStream &out, QTextStream &err) {
     if (const auto *failure = std::get_if<Failure>(&effects))
         return err << program << ": " << failure->message << Qt::endl, failure->code;
 
-    const auto source = loadValidSource(positional.at(1));
+    const auto source = loadValidSource(*sourcePath);
     if (const auto *failure = std::get_if<Failure>(&source))
         return err << program << ": " << failure->message << Qt::endl, failure->code;
     const Image &image = std::get<Image>(source);
 
     const ImageValidation validation = validateImage(image);
     if (validation.type == ValidationType::error && !parser.isSet(force)) {
-        err << program << ": " << positional.at(1) << ": " << validation.message << " (--force writes anyway)"
+        err << program << ": " << *sourcePath << ": " << validation.message << " (--force writes anyway)"
             << Qt::endl;
         return sourceRejected;
     }
     if (validation.type != ValidationType::success)
-        err << program << ": " << positional.at(1) << ": " << validation.message << Qt::endl;
+        err << program << ": " << *sourcePath << ": " << validation.message << Qt::endl;
 
     const Image processed = applyEffects(image, std::get<EffectSettings>(effects));
     const QString folder = parser.value(output);
@@ -251,16 +269,11 @@ int validate(const QStringList &arguments, QTextStream &out, QTextStream &err) {
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("validate"), QStringLiteral("Classify the source."));
     parser.addPositionalArgument(QStringLiteral("SOURCE"), QStringLiteral("The source image."));
-    if (!parser.parse(arguments))
-        return err << program << ": " << parser.errorText() << Qt::endl, usageError;
-    if (parser.isSet(QStringLiteral("help"))) {
-        out << parser.helpText() << Qt::endl << QString::fromUtf8(exitCodesHelp);
-        return ok;
-    }
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 2)
-        return err << program << ": validate takes exactly one SOURCE" << Qt::endl, usageError;
-    const auto source = loadValidSource(positional.at(1));
+    int code = ok;
+    const auto sourcePath = sourceArgument(parser, arguments, "validate", out, err, &code);
+    if (!sourcePath)
+        return code;
+    const auto source = loadValidSource(*sourcePath);
     if (const auto *failure = std::get_if<Failure>(&source))
         return err << program << ": " << failure->message << Qt::endl, failure->code;
     const ImageValidation validation = validateImage(std::get<Image>(source));

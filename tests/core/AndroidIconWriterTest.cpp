@@ -14,12 +14,7 @@ using namespace glyphon;
 
 namespace {
 
-struct Recorded {
-    QStringList messages;
-    FailureSink sink() {
-        return [this](const QString &m) { messages << m; };
-    }
-};
+using Recorded = test::RecordedFailures;
 
 struct Density {
     const char *folder;

@@ -15,12 +15,7 @@ using namespace glyphon;
 
 namespace {
 
-struct Recorded {
-    QStringList messages;
-    FailureSink sink() {
-        return [this](const QString &m) { messages << m; };
-    }
-};
+using Recorded = test::RecordedFailures;
 
 QJsonArray readImages(const QString &setFolder) {
     QFile file(QDir(setFolder).filePath(QStringLiteral("Contents.json")));

@@ -19,12 +19,7 @@ using namespace glyphon;
 
 namespace {
 
-struct Recorded {
-    QStringList messages;
-    FailureSink sink() {
-        return [this](const QString &m) { messages << m; };
-    }
-};
+using Recorded = test::RecordedFailures;
 
 struct WebPng {
     const char *name;

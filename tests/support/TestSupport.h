@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QImage>
 #include <QString>
+#include <QStringList>
+#include <functional>
 
 namespace glyphon::test {
 
@@ -17,5 +19,13 @@ QString sharedPicture(const QString &name);
 
 // A square premultiplied canvas filled with one colour.
 QImage filled(int edge, const QColor &color);
+
+// Collects the failure descriptions a writer reports, in place of the printing default.
+struct RecordedFailures {
+    QStringList messages;
+    std::function<void(const QString &)> sink() {
+        return [this](const QString &m) { messages << m; };
+    }
+};
 
 } // namespace glyphon::test
