@@ -26,20 +26,8 @@
 namespace glyphon::test {
 namespace {
 
-class ContentViewTest : public UiFixture {
+class ContentViewTest : public WindowFixture {
 protected:
-    void SetUp() override {
-        UiFixture::SetUp();
-        m_window = std::make_unique<MainWindow>(state());
-        m_window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
-    }
-    void TearDown() override {
-        m_window.reset();
-        UiFixture::TearDown();
-    }
-
-    ContentView &view() { return *m_window->contentView(); }
     StyledButton &generate() { return *view().generateButton(); }
     PlatformSheet &sheet() { return *view().platformSheet(); }
     IconButton &gridButton() { return *view().imageArea()->gridButton(); }
@@ -50,8 +38,6 @@ protected:
         samplePicture(edge, QColor(0xe0, 0x40, 0x40)).save(file);
         return file;
     }
-
-    std::unique_ptr<MainWindow> m_window;
 };
 
 TEST_F(ContentViewTest, theWindowIsGlyphonAtFiveHundredSquare) {

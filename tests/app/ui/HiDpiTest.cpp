@@ -11,20 +11,12 @@
 namespace glyphon::test {
 namespace {
 
-class HiDpiTest : public UiFixture {
+class HiDpiTest : public WindowFixture {
 protected:
     void SetUp() override {
-        UiFixture::SetUp();
-        m_window = std::make_unique<MainWindow>(state());
-        m_window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+        WindowFixture::SetUp();
         ASSERT_EQ(m_window->devicePixelRatioF(), 2.0);
     }
-    void TearDown() override {
-        m_window.reset();
-        UiFixture::TearDown();
-    }
-    std::unique_ptr<MainWindow> m_window;
 };
 
 TEST_F(HiDpiTest, thePreviewIsResampledToTheScreensPixels) {

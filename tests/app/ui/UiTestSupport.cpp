@@ -1,5 +1,7 @@
 #include "UiTestSupport.h"
 
+#include <QTest>
+
 #include "imaging/Image.h"
 
 #include <QCoreApplication>
@@ -58,6 +60,18 @@ void UiFixture::settle() {
         state().previewingQueue().waitForDone();
         QCoreApplication::processEvents();
     }
+}
+
+void WindowFixture::SetUp() {
+    UiFixture::SetUp();
+    m_window = std::make_unique<MainWindow>(state());
+    m_window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void WindowFixture::TearDown() {
+    m_window.reset();
+    UiFixture::TearDown();
 }
 
 } // namespace glyphon::test

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ContentViewState.h"
+#include "MainWindow.h"
 
 #include <QImage>
 #include <QList>
@@ -40,6 +41,17 @@ protected:
     int m_folderChoices = 0;
     std::function<void(const QList<QUrl> &)> m_pendingChoice;
     QStringList m_openedFolders;
+};
+
+// The fixture with the main window shown and exposed.
+class WindowFixture : public UiFixture {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    ContentView &view() { return *m_window->contentView(); }
+
+    std::unique_ptr<MainWindow> m_window;
 };
 
 } // namespace glyphon::test

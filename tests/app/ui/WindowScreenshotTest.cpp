@@ -42,21 +42,8 @@ bool isAppColor(QRgb pixel) {
            qAbs(qBlue(pixel) - app.blue()) < 6;
 }
 
-class WindowScreenshotTest : public UiFixture {
+class WindowScreenshotTest : public WindowFixture {
 protected:
-    void SetUp() override {
-        UiFixture::SetUp();
-        m_window = std::make_unique<MainWindow>(state());
-        m_window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
-    }
-    void TearDown() override {
-        m_window.reset();
-        UiFixture::TearDown();
-    }
-
-    ContentView &view() { return *m_window->contentView(); }
-
     // What the screen shows over the window's area, dialogs on top of it included.
     QImage capture(const QString &name) {
         settle();
@@ -77,8 +64,6 @@ protected:
         state().acceptImage(QUrl::fromLocalFile(file), *loaded.image);
         settle();
     }
-
-    std::unique_ptr<MainWindow> m_window;
 };
 
 TEST_F(WindowScreenshotTest, placeholderAtTheSmallestSize) {
