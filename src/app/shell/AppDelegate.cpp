@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QMainWindow>
 
 namespace glyphon {
@@ -80,7 +81,10 @@ void AppDelegate::hideApplication() {
     m_hidden = true;
     m_hiddenWindows.clear();
     for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (!widget->isVisible() || widget->windowType() == Qt::Popup || widget->windowType() == Qt::ToolTip)
+        // The application's windows are the main window and its dialogs. Other top-level widgets, such as
+        // the tray icon's own window on X11, must stay: hiding that would take the way back with it.
+        const bool ours = qobject_cast<QMainWindow *>(widget) || qobject_cast<QDialog *>(widget);
+        if (!ours || !widget->isVisible())
             continue;
         // The main window goes first, so dialogs come back on top of it.
         if (widget == m_window)

@@ -143,12 +143,16 @@ TEST_F(GlyphonAppTest, ClosingHidesTheApplicationAndItComesBackWithEverythingItH
     QPointer<QMessageBox> about = visibleBox(QStringLiteral("Glyphon"));
     ASSERT_TRUE(about);
     QPointer<MainWindow> before = &window();
+    // What the tray icon is on X11: a frameless top-level widget of its own, outside the window manager.
+    QWidget trayIcon(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint);
+    trayIcon.show();
 
     // The close button (through the window system) and Close (through the widget) both only hide, and
     // the about box goes with the window.
     window().windowHandle()->close();
     EXPECT_FALSE(window().isVisible());
     EXPECT_FALSE(about->isVisible());
+    EXPECT_TRUE(trayIcon.isVisible());
     m_app->activate();
     EXPECT_TRUE(window().isVisible());
     EXPECT_TRUE(about->isVisible());
