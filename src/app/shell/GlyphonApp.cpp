@@ -40,9 +40,8 @@ void GlyphonApp::configureApplication(QApplication &app) {
 
 GlyphonApp::GlyphonApp(QSettings &settings, ShellSeams seams, QObject *parent)
     : QObject(parent), m_seams(std::move(seams)),
-      m_delegate(m_seams.updaterConfig
-                     ? new AppDelegate(&settings, *m_seams.updaterConfig, m_seams.openUrl, this)
-                     : new AppDelegate(&settings, this)) {
+      m_delegate(new AppDelegate(&settings, m_seams.updaterConfig.value_or(defaultUpdaterConfig(settings)),
+                                 m_seams.openUrl, this)) {
     m_state = std::make_unique<ContentViewState>(
         settings, desktopSeams([this]() -> QWidget * { return m_window.get(); }));
     m_window = std::make_unique<MainWindow>(*m_state);
