@@ -198,6 +198,18 @@ TEST(Effects, TintIsSourceAtopAtTheOpacity) {
     }
 }
 
+// Pixels are tinted in groups with the rest one by one: a pixel must come out the same wherever a
+// row's width puts it, the last ones of narrow and odd rows included.
+TEST(Effects, TintIsTheSameWhateverTheRowWidth) {
+    const QImage noise = premultipliedNoise(12, 64);
+    const Color tint{0.9, 0.3, 0.1, 1.0};
+    const QImage whole = tintImage(Image(noise), tint, 0.6).bitmap();
+    for (int width = 1; width < noise.width(); ++width) {
+        const QImage part = tintImage(Image(noise.copy(0, 0, width, noise.height())), tint, 0.6).bitmap();
+        EXPECT_EQ(part, whole.copy(0, 0, width, noise.height())) << width << " pixels wide";
+    }
+}
+
 TEST(Effects, TintAloneWorksAtTheSourceSize) {
     EffectSettings settings = only(false, false, true);
     settings.tintOpacity = 1.0;

@@ -1,10 +1,12 @@
 #include "Effects.h"
 
 #include "ParallelFor.h"
+#include "PixelBuffer.h"
 #include "Renderer.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace glyphon {
@@ -71,8 +73,8 @@ struct TintWeights {
     quint32 red, green, blue, keep;
 };
 
-void tintRow(const quint32 *from, quint32 *to, int width, TintWeights w) {
-    for (int x = 0; x < width; ++x) {
+void tintPixels(const quint32 *from, quint32 *to, int count, TintWeights w) {
+    for (int x = 0; x < count; ++x) {
         const quint32 p = from[x];
         const quint32 alpha = p >> 24;
         const quint32 r = (w.red * alpha + w.keep * ((p >> 16) & 0xff) + 32768u) >> 16;
@@ -80,6 +82,26 @@ void tintRow(const quint32 *from, quint32 *to, int width, TintWeights w) {
         const quint32 b = (w.blue * alpha + w.keep * (p & 0xff) + 32768u) >> 16;
         to[x] = (alpha << 24) | (r << 16) | (g << 8) | b;
     }
+}
+
+// The same maths four pixels at a time in 32-bit vector lanes, which GCC maps onto SIMD on every target
+// it knows: the per-pixel loop alone is not vectorised at -O2 and was most of the pass's time.
+using Lanes = quint32 __attribute__((vector_size(16)));
+
+void tintRow(const quint32 *from, quint32 *to, int width, TintWeights w) {
+    const Lanes keep = {w.keep, w.keep, w.keep, w.keep};
+    int x = 0;
+    for (; x + 4 <= width; x += 4) {
+        Lanes p;
+        std::memcpy(&p, from + x, sizeof p);
+        const Lanes alpha = p >> 24;
+        const Lanes r = (w.red * alpha + keep * ((p >> 16) & 0xff) + 32768u) >> 16;
+        const Lanes g = (w.green * alpha + keep * ((p >> 8) & 0xff) + 32768u) >> 16;
+        const Lanes b = (w.blue * alpha + keep * (p & 0xff) + 32768u) >> 16;
+        const Lanes out = (alpha << 24) | (r << 16) | (g << 8) | b;
+        std::memcpy(to + x, &out, sizeof out);
+    }
+    tintPixels(from + x, to + x, width - x, w);
 }
 
 } // namespace
@@ -181,7 +203,7 @@ Image tintImage(const Image &image, const Color &color, double opacity) {
     if (a == 0.0)
         return image;
     const QImage source = image.bitmap().convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    QImage bitmap(source.size(), QImage::Format_ARGB32_Premultiplied);
+    QImage bitmap = freshCanvas(source.size());
     if (bitmap.isNull())
         return image;
 

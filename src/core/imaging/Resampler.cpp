@@ -1,6 +1,7 @@
 #include "Resampler.h"
 
 #include "ParallelFor.h"
+#include "PixelBuffer.h"
 
 #include <QtEndian>
 #include <algorithm>
@@ -9,10 +10,6 @@
 #include <cstring>
 #include <numbers>
 #include <vector>
-
-#ifdef Q_OS_LINUX
-#include <sys/mman.h>
-#endif
 
 namespace glyphon {
 
@@ -262,22 +259,6 @@ void halveRows(const QImage &level, const Rows &half, int from, int to) {
                  reinterpret_cast<quint32 *>(half.row(y)), half.width);
 }
 
-// A fresh canvas of `size`. Large ones ask Linux for huge pages: the kernel then maps 2 MiB per fault
-// instead of 4 KiB, and on virtual machines each fault is dear; a 2048-pixel level alone is 4096 of them.
-QImage canvas(QSize size) {
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-#ifdef Q_OS_LINUX
-    constexpr quintptr hugePage = quintptr(2) << 20;
-    if (!image.isNull() && image.sizeInBytes() >= qsizetype(2 * hugePage)) {
-        const auto begin = (quintptr(image.bits()) + hugePage - 1) & ~(hugePage - 1);
-        const auto end = (quintptr(image.bits()) + quintptr(image.sizeInBytes())) & ~(hugePage - 1);
-        if (end > begin)
-            madvise(reinterpret_cast<void *>(begin), end - begin, MADV_HUGEPAGE);
-    }
-#endif
-    return image;
-}
-
 // Splits rows into bands for the pool; small jobs stay on the calling thread.
 void forRowBands(int rows, qint64 work, const std::function<void(int, int)> &body) {
     const int bands = work < (1 << 18) ? 1 : std::min(rows, 16);
@@ -311,7 +292,7 @@ void SourceLevels::prepare(const QList<QSize> &targets) {
         const QSize half = level.size() / 2;
         if (level.width() % 2 || level.height() % 2 || !fitsRatio(half, smallest))
             return;
-        QImage next = canvas(half);
+        QImage next = freshCanvas(half);
         if (next.isNull())
             return;
         const Rows rows(next);
@@ -334,7 +315,7 @@ QImage SourceLevels::render(int width, int height, bool spread) const {
     if (level->width() == width && level->height() == height)
         return *level;
 
-    QImage out = canvas(QSize(width, height));
+    QImage out = freshCanvas(QSize(width, height));
     if (out.isNull())
         return {};
     const AxisFilter horizontal = axisFilter(level->width(), width);
