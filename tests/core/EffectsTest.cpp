@@ -3,6 +3,7 @@
 
 #include "TestSupport.h"
 
+#include <QColorSpace>
 #include <QRandomGenerator>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -165,6 +166,21 @@ TEST(Effects, RoundCornersHandlesOddAndOblongPictures) {
     EXPECT_EQ(rounded.size(), wide.size());
     EXPECT_NEAR(cornerRadius(rounded.bitmap(), 0, 50), 50.0, 0.05);
     EXPECT_EQ(alphaAt(rounded.bitmap(), 200, 0), 255);
+}
+
+TEST(Effects, RoundedCornersKeepWhatThePictureCarries) {
+    QImage picture = test::filled(64, Qt::blue);
+    picture.setColorSpace(QColorSpace(QColorSpace::DisplayP3));
+    picture.setDotsPerMeterX(5000);
+    picture.setDotsPerMeterY(4000);
+    picture.setText(QStringLiteral("Title"), QStringLiteral("Glyph"));
+    const QImage rounded = roundCorners(Image(picture), 16).bitmap();
+    EXPECT_EQ(rounded.colorSpace(), picture.colorSpace());
+    EXPECT_EQ(rounded.dotsPerMeterX(), 5000);
+    EXPECT_EQ(rounded.dotsPerMeterY(), 4000);
+    EXPECT_EQ(rounded.text(QStringLiteral("Title")), QStringLiteral("Glyph"));
+    EXPECT_EQ(rounded.pixel(32, 32), qRgb(0, 0, 255));
+    EXPECT_EQ(picture.pixel(0, 0), qRgb(0, 0, 255)) << "the source is left alone";
 }
 
 TEST(Effects, TintIsSourceAtopAtTheOpacity) {

@@ -4,6 +4,8 @@
 #include "PixelBuffer.h"
 #include "Renderer.h"
 
+#include <QColorSpace>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -19,9 +21,25 @@ double clamped(double value, double low, double high) {
     return std::isfinite(value) ? std::clamp(value, low, high) : low;
 }
 
+// A huge-page canvas filled in one copy faults far less than a detach into 4 KiB pages; the rest a
+// detached copy would carry is carried over by hand. A conversion is a fresh copy already.
 QImage premultipliedCopy(const QImage &bitmap) {
-    QImage copy = bitmap.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    copy.detach();
+    const QImage source = bitmap.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (bitmap.format() != QImage::Format_ARGB32_Premultiplied)
+        return source;
+    QImage copy = freshCanvas(source.size());
+    if (copy.isNull() || copy.bytesPerLine() != source.bytesPerLine()) {
+        copy = source;
+        copy.detach();
+        return copy;
+    }
+    std::memcpy(copy.bits(), source.constBits(), size_t(source.sizeInBytes()));
+    copy.setColorSpace(source.colorSpace());
+    copy.setDevicePixelRatio(source.devicePixelRatio());
+    copy.setDotsPerMeterX(source.dotsPerMeterX());
+    copy.setDotsPerMeterY(source.dotsPerMeterY());
+    for (const QString &key : source.textKeys())
+        copy.setText(key, source.text(key));
     return copy;
 }
 
