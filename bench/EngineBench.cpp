@@ -90,6 +90,30 @@ void AllSets(benchmark::State &state) {
 }
 BENCHMARK(AllSets)->ArgsProduct({{1024, 4096}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The three Apple sets (49 renders) written to disk, as the first command-line release did.
+void AppleSets(benchmark::State &state) {
+    const Image source(picture(int(state.range(0)), false));
+    QTemporaryDir dir;
+    for (auto _ : state)
+        for (const Platform platform : {Platform::macOS, Platform::iOS, Platform::watchOS})
+            writePlatform(platform, source, dir.path(), [](const QString &) {});
+}
+BENCHMARK(AppleSets)->Arg(1024)->Arg(4096)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A whole generation with all three effects: the pipeline once, then every platform.
+void AllSetsWithEffects(benchmark::State &state) {
+    const Image source(picture(int(state.range(0)), false));
+    EffectSettings settings;
+    settings.withRoundedCorners = settings.withPadding = settings.withTint = true;
+    QTemporaryDir dir;
+    for (auto _ : state) {
+        const Image processed = applyEffects(source, settings);
+        for (const Platform platform : allPlatforms)
+            writePlatform(platform, processed, dir.path(), [](const QString &) {});
+    }
+}
+BENCHMARK(AllSetsWithEffects)->Arg(1024)->Arg(4096)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void Effects(benchmark::State &state) {
     const Image source(picture(int(state.range(0)), false));
     EffectSettings settings;
