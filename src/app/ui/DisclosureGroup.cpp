@@ -22,6 +22,8 @@ DisclosureHeader::DisclosureHeader(const QString &title, const QString &symbol, 
     setCheckable(true);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
+    // Repaints on pointer enter and leave, so the hover backing follows underMouse().
+    setAttribute(Qt::WA_Hover);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
@@ -41,7 +43,7 @@ void DisclosureHeader::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF area = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    if (m_hovered || isDown()) {
+    if (underMouse() || isDown()) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor::fromRgbF(1, 1, 1, isDown() ? 0.08f : 0.04f));
         painter.drawRoundedRect(area, 6, 6);
@@ -72,18 +74,6 @@ void DisclosureHeader::paintEvent(QPaintEvent *) {
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 6, 6);
     }
-}
-
-void DisclosureHeader::enterEvent(QEnterEvent *event) {
-    m_hovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void DisclosureHeader::leaveEvent(QEvent *event) {
-    m_hovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
 }
 
 // Shows the top part of the content, as much as the motion has revealed; the content keeps its full

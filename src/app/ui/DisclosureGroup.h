@@ -19,13 +19,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void enterEvent(QEnterEvent *event) override;
-    void leaveEvent(QEvent *event) override;
 
 private:
     QString m_symbol;
     qreal m_openFraction = 0;
-    bool m_hovered = false;
 };
 
 // A titled section whose content opens and closes with a spring. The owner decides: a click on the

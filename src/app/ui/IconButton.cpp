@@ -11,6 +11,8 @@ IconButton::IconButton(const QString &symbol, const QString &helpText, QWidget *
     : QAbstractButton(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
+    // Repaints on pointer enter and leave, so the hover backing follows underMouse().
+    setAttribute(Qt::WA_Hover);
     setFixedSize(sizeHint());
     setSymbol(symbol, helpText);
 }
@@ -27,7 +29,7 @@ void IconButton::paintEvent(QPaintEvent *) {
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath shape;
     shape.addRoundedRect(QRectF(rect()), 6, 6);
-    const float backing = isDown() ? 0.55f : (m_hovered ? 0.45f : 0.3f);
+    const float backing = isDown() ? 0.55f : (underMouse() ? 0.45f : 0.3f);
     painter.fillPath(shape, QColor::fromRgbF(0, 0, 0, backing));
     symbolIcon(m_symbol, Qt::white).paint(&painter, QRect(inset, inset, symbolSize, symbolSize));
     if (hasFocus()) {
@@ -35,18 +37,6 @@ void IconButton::paintEvent(QPaintEvent *) {
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 5, 5);
     }
-}
-
-void IconButton::enterEvent(QEnterEvent *event) {
-    m_hovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void IconButton::leaveEvent(QEvent *event) {
-    m_hovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
 }
 
 } // namespace glyphon

@@ -21,12 +21,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void enterEvent(QEnterEvent *event) override;
-    void leaveEvent(QEvent *event) override;
 
 private:
     QString m_symbol;
-    bool m_hovered = false;
 };
 
 } // namespace glyphon
