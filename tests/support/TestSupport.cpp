@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 
@@ -17,6 +19,16 @@ QString sharedPicture(const QString &name) {
     const QString path =
         QDir(QStringLiteral(GLYPHON_SOURCE_DIR)).filePath(QStringLiteral("../shared/testdata/") + name);
     return QFileInfo::exists(path) ? QDir::cleanPath(path) : QString();
+}
+
+bool waitUntil(const std::function<bool()> &condition, int deadlineMs) {
+    QDeadlineTimer deadline(deadlineMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
 }
 
 QImage filled(int edge, const QColor &color) {

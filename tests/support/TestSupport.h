@@ -17,6 +17,9 @@ QString dataPath(const QString &name);
 // A picture of the shared test pictures, or an empty string when they are not beside the checkout.
 QString sharedPicture(const QString &name);
 
+// Spins the event loop until the condition holds; the deadline only keeps a broken build from hanging.
+bool waitUntil(const std::function<bool()> &condition, int deadlineMs = 20000);
+
 // A square premultiplied canvas filled with one colour.
 QImage filled(int edge, const QColor &color);
 

@@ -27,17 +27,13 @@ constexpr std::array<Density, 5> densities = {{
 } // namespace
 
 int writeAndroidIcons(const Image &image, const QString &outputFolder, const FailureSink &sink) {
-    int failures = 0;
-    const auto fail = [&](const QString &description) {
-        ++failures;
-        sink(description);
-    };
+    FailureCounter fail(sink);
 
     const QDir android(QDir(outputFolder).filePath(QStringLiteral("Android")));
     QString error;
     if (!makeFolder(android.path(), &error)) {
         fail(error);
-        return failures;
+        return fail.count();
     }
 
     QList<int> edges;
@@ -49,14 +45,14 @@ int writeAndroidIcons(const Image &image, const QString &outputFolder, const Fai
         const QString folder = android.filePath(QString::fromUtf16(densities[i].folder));
         if (!makeFolder(folder, &error)) {
             fail(error);
-            return failures;
+            return fail.count();
         }
         if (pngs.at(i).isEmpty())
             continue;
         if (!writeFile(QDir(folder).filePath(QStringLiteral("ic_launcher.png")), pngs.at(i), &error))
             fail(error);
     }
-    return failures;
+    return fail.count();
 }
 
 } // namespace glyphon

@@ -26,18 +26,14 @@ QString sizeText(float size) {
 
 int writeAssetCatalog(const Image &image, const QString &platformKey, const QString &outputFolder,
                       const FailureSink &sink) {
-    int failures = 0;
-    const auto fail = [&](const QString &description) {
-        ++failures;
-        sink(description);
-    };
+    FailureCounter fail(sink);
 
     const QString setFolder =
         QDir(outputFolder).filePath(platformKey + QStringLiteral("/AppIcon.appiconset"));
     QString error;
     if (!makeFolder(setFolder, &error)) {
         fail(error);
-        return failures;
+        return fail.count();
     }
 
     struct Slot {
@@ -78,7 +74,7 @@ int writeAssetCatalog(const Image &image, const QString &platformKey, const QStr
     const QByteArray json = QJsonDocument(root).toJson(QJsonDocument::Indented);
     if (!writeFile(QDir(setFolder).filePath(QStringLiteral("Contents.json")), json, &error))
         fail(error);
-    return failures;
+    return fail.count();
 }
 
 } // namespace glyphon

@@ -128,17 +128,13 @@ std::optional<QByteArray> resourceText(const QString &resource, QString *error) 
 } // namespace
 
 int writeWebIcons(const Image &image, const QString &outputFolder, const FailureSink &sink) {
-    int failures = 0;
-    const auto fail = [&](const QString &description) {
-        ++failures;
-        sink(description);
-    };
+    FailureCounter fail(sink);
 
     const QDir folder(QDir(outputFolder).filePath(QStringLiteral("FavIcon")));
     QString error;
     if (!makeFolder(folder.path(), &error)) {
         fail(error);
-        return failures;
+        return fail.count();
     }
 
     QStringList names;
@@ -166,13 +162,13 @@ int writeWebIcons(const Image &image, const QString &outputFolder, const Failure
     const auto manifest = resourceText(QStringLiteral(":/web/favicon_android_manifest.json"), &error);
     if (!manifest || !writeFile(folder.filePath(QStringLiteral("manifest.json")), *manifest, &error)) {
         fail(error);
-        return failures;
+        return fail.count();
     }
     const auto browserConfig = resourceText(QStringLiteral(":/web/browser_config.xml"), &error);
     if (!browserConfig ||
         !writeFile(folder.filePath(QStringLiteral("browser_config.xml")), *browserConfig, &error))
         fail(error);
-    return failures;
+    return fail.count();
 }
 
 bool writeIco(const QString &path, double width, double height, const Image &image, QString *error) {

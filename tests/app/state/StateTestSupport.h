@@ -1,10 +1,11 @@
 #pragma once
 
+#include "TestSupport.h"
+
 #include "ContentViewState.h"
 
 #include <QColor>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QSettings>
 #include <QString>
 #include <QTemporaryDir>
@@ -14,17 +15,6 @@
 #include <memory>
 
 namespace glyphon::test {
-
-// Spins the event loop until the condition holds; the deadline only keeps a broken build from hanging.
-template <typename Condition> bool waitUntil(Condition condition, int deadlineMs = 20000) {
-    QDeadlineTimer deadline(deadlineMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
 
 // Lets every load and preview job finish, then delivers what they posted to the main thread.
 inline void settle(ContentViewState &state) {

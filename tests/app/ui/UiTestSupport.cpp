@@ -11,16 +11,6 @@
 
 namespace glyphon::test {
 
-bool waitUntil(const std::function<bool()> &condition, int deadlineMs) {
-    QDeadlineTimer deadline(deadlineMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
 QImage samplePicture(int edge, const QColor &field) {
     QImage image(edge, edge, QImage::Format_ARGB32_Premultiplied);
     image.fill(field);

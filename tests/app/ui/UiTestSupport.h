@@ -2,6 +2,7 @@
 
 #include "ContentViewState.h"
 #include "MainWindow.h"
+#include "TestSupport.h"
 
 #include <QImage>
 #include <QList>
@@ -14,9 +15,6 @@
 #include <memory>
 
 namespace glyphon::test {
-
-// Spins the event loop until the condition holds; the deadline only keeps a broken build from hanging.
-bool waitUntil(const std::function<bool()> &condition, int deadlineMs = 20000);
 
 // A square picture: a colour field with a white disc, so effects and scaling are visible.
 QImage samplePicture(int edge, const QColor &field = QColor(0x2f, 0x80, 0xed));
