@@ -3,11 +3,12 @@
 #include "imaging/Effects.h"
 #include "imaging/ImageValidation.h"
 #include "imaging/SourceLoader.h"
+#include "terminal/ArgumentParser.h"
+#include "terminal/MessageHandler.h"
 #include "writers/IconSets.h"
 
 #include <QColor>
-#include <QCommandLineParser>
-#include <QMap>
+#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -48,26 +49,6 @@ std::optional<Platform> platformFromKey(const QString &key) {
     return std::nullopt;
 }
 
-// QCommandLineParser has no options with an optional value, so "--padding" and "--padding=PX"
-// are taken out before it sees the rest. The value is empty when the option stands alone.
-QStringList extractOptionalValues(const QStringList &arguments, const QStringList &names,
-                                  QMap<QString, QString> *found) {
-    QStringList rest;
-    for (const QString &argument : arguments) {
-        bool taken = false;
-        for (const QString &name : names) {
-            const QString flag = QStringLiteral("--") + name;
-            if (argument == flag || argument.startsWith(flag + u'=')) {
-                found->insert(name, argument.mid(flag.size() + 1));
-                taken = true;
-            }
-        }
-        if (!taken)
-            rest << argument;
-    }
-    return rest;
-}
-
 std::optional<double> parseNumber(const QString &text) {
     bool ok = false;
     const double value = text.trimmed().toDouble(&ok);
@@ -83,12 +64,11 @@ std::variant<Image, Failure> loadValidSource(const QString &path) {
     return *loaded.image;
 }
 
-std::variant<QList<Platform>, Failure> parsePlatforms(const QCommandLineParser &parser,
-                                                      const QCommandLineOption &option) {
-    if (!parser.isSet(option))
+std::variant<QList<Platform>, Failure> parsePlatforms(const ArgumentParser &parser) {
+    if (!parser.isSet(QStringLiteral("platforms")))
         return QList<Platform>(allPlatforms.begin(), allPlatforms.end());
     QList<Platform> platforms;
-    for (const QString &key : parser.value(option).split(u',', Qt::SkipEmptyParts)) {
+    for (const QString &key : parser.value(QStringLiteral("platforms")).split(u',', Qt::SkipEmptyParts)) {
         const auto platform = platformFromKey(key.trimmed());
         if (!platform)
             return Failure{usageError, QStringLiteral("--platforms: unknown platform \"%1\" (use macos, ios, "
@@ -104,14 +84,11 @@ std::variant<QList<Platform>, Failure> parsePlatforms(const QCommandLineParser &
     return platforms;
 }
 
-std::variant<EffectSettings, Failure> parseEffects(const QCommandLineParser &parser,
-                                                   const QMap<QString, QString> &optional,
-                                                   const QCommandLineOption &tint,
-                                                   const QCommandLineOption &tintOpacity) {
+std::variant<EffectSettings, Failure> parseEffects(const ArgumentParser &parser) {
     EffectSettings settings;
-    if (optional.contains(QStringLiteral("rounded-corners"))) {
+    if (parser.isSet(QStringLiteral("rounded-corners"))) {
         settings.withRoundedCorners = true;
-        const QString text = optional.value(QStringLiteral("rounded-corners"));
+        const QString text = parser.value(QStringLiteral("rounded-corners"));
         if (!text.isEmpty()) {
             const auto radius = parseNumber(text);
             if (!radius || *radius < 0)
@@ -121,9 +98,9 @@ std::variant<EffectSettings, Failure> parseEffects(const QCommandLineParser &par
             settings.roundedCornersPx = *radius;
         }
     }
-    if (optional.contains(QStringLiteral("padding"))) {
+    if (parser.isSet(QStringLiteral("padding"))) {
         settings.withPadding = true;
-        const QString text = optional.value(QStringLiteral("padding"));
+        const QString text = parser.value(QStringLiteral("padding"));
         if (!text.isEmpty()) {
             const auto padding = parseNumber(text);
             if (!padding || *padding < 0)
@@ -138,108 +115,143 @@ std::variant<EffectSettings, Failure> parseEffects(const QCommandLineParser &par
                            QStringLiteral("--padding: %1 px leaves no picture (use less than 512)")
                                .arg(settings.paddingPx)};
     }
-    if (parser.isSet(tint)) {
-        const QColor color(parser.value(tint));
+    if (parser.isSet(QStringLiteral("tint"))) {
+        const QString text = parser.value(QStringLiteral("tint"));
+        const QColor color(text);
         if (!color.isValid())
-            return Failure{usageError,
-                           QStringLiteral("--tint: \"%1\" is not a colour (use #RRGGBB or a colour name)")
-                               .arg(parser.value(tint))};
+            return Failure{
+                usageError,
+                QStringLiteral("--tint: \"%1\" is not a colour (use #RRGGBB or a colour name)").arg(text)};
         settings.withTint = true;
         settings.colorSelection = Color::fromQColor(color);
     }
-    if (parser.isSet(tintOpacity)) {
+    if (parser.isSet(QStringLiteral("tint-opacity"))) {
         if (!settings.withTint)
             return Failure{usageError, QStringLiteral("--tint-opacity: needs --tint=COLOR")};
-        const auto opacity = parseNumber(parser.value(tintOpacity));
+        const QString text = parser.value(QStringLiteral("tint-opacity"));
+        const auto opacity = parseNumber(text);
         if (!opacity || *opacity < 0 || *opacity > 1)
-            return Failure{usageError, QStringLiteral("--tint-opacity: \"%1\" is not a number from 0 to 1")
-                                           .arg(parser.value(tintOpacity))};
+            return Failure{usageError,
+                           QStringLiteral("--tint-opacity: \"%1\" is not a number from 0 to 1").arg(text)};
         settings.tintOpacity = *opacity;
     }
     return settings;
 }
 
-// The opening both commands share: parse, answer --help, and take the one SOURCE.
-// Nothing when the command is already over; code then says how it ended.
-std::optional<QString> sourceArgument(QCommandLineParser &parser, const QStringList &arguments,
-                                      const char *command, QTextStream &out, QTextStream &err, int *code) {
-    if (!parser.parse(arguments)) {
-        err << program << ": " << parser.errorText() << Qt::endl;
-        *code = usageError;
+OptionSpec verboseOption() {
+    return {QStringLiteral("verbose"), QChar(), OptionSpec::Value::None, QString(),
+            QStringLiteral("Also show what Qt and the image libraries report.")};
+}
+
+OptionSpec helpOption() {
+    return {QStringLiteral("help"), u'h', OptionSpec::Value::None, QString(),
+            QStringLiteral("Show this help.")};
+}
+
+QList<OptionSpec> generateOptions() {
+    using Value = OptionSpec::Value;
+    return {
+        {QStringLiteral("output"), u'o', Value::Required, QStringLiteral("DIR"),
+         QStringLiteral("Folder to write the icon sets into (created if missing).")},
+        {QStringLiteral("platforms"), QChar(), Value::Required, QStringLiteral("LIST"),
+         QStringLiteral("Comma list of macos, ios, watchos, android, web (default: all five).")},
+        {QStringLiteral("rounded-corners"), QChar(), Value::Optional, QStringLiteral("PX"),
+         QStringLiteral("Round the corners with a radius of 229, or PX, on the 1024-pixel canvas.")},
+        {QStringLiteral("padding"), QChar(), Value::Optional, QStringLiteral("PX"),
+         QStringLiteral("Add a transparent margin of 100, or PX, on the 1024-pixel canvas.")},
+        {QStringLiteral("tint"), QChar(), Value::Required, QStringLiteral("COLOR"),
+         QStringLiteral("Tint with COLOR (#RRGGBB or a colour name).")},
+        {QStringLiteral("tint-opacity"), QChar(), Value::Required, QStringLiteral("X"),
+         QStringLiteral("Opacity of the tint from 0 to 1 (default 0.2).")},
+        {QStringLiteral("force"), QChar(), Value::None, QString(),
+         QStringLiteral("Write even when the source is rejected by validation.")},
+        verboseOption(),
+        helpOption(),
+    };
+}
+
+QList<OptionSpec> validateOptions() {
+    return {verboseOption(), helpOption()};
+}
+
+QString commandHelp(const char *usage, const char *description, const ArgumentParser &parser) {
+    return QStringLiteral("Usage: %1\n\n%2\n\nOptions:\n%3\nArguments:\n"
+                          "  SOURCE  The source image (PNG, JPEG, SVG, …). Write -- before a SOURCE whose\n"
+                          "          name begins with \"-\".\n\n%4")
+        .arg(QString::fromUtf8(usage), QString::fromUtf8(description), parser.optionsHelp(),
+             QString::fromUtf8(exitCodesHelp));
+}
+
+// The one SOURCE both commands take. A number after a bare --padding is taken for a second SOURCE, or for
+// the only one; the message then says what was probably meant.
+std::variant<QString, Failure> sourceArgument(const ArgumentParser &parser, const char *command) {
+    const QStringList positional = parser.positionalArguments();
+    const bool onlyAStrayValue =
+        positional.size() == 1 && positional[0] == parser.strayValue() && !QFileInfo::exists(positional[0]);
+    if (positional.size() == 1 && positional[0].isEmpty())
+        return Failure{usageError,
+                       QStringLiteral("%1: the SOURCE is an empty name").arg(QLatin1String(command))};
+    if (positional.size() == 1 && !onlyAStrayValue)
+        return positional[0];
+    QString message = QStringLiteral("%1 takes exactly one SOURCE").arg(QLatin1String(command));
+    if (const QString hint = parser.attachedValueHint(); !hint.isEmpty())
+        message += QStringLiteral("; did you mean %1?").arg(hint);
+    return Failure{usageError, message};
+}
+
+int fail(QTextStream &err, const Failure &failure) {
+    err << program << ": " << failure.message << Qt::endl;
+    return failure.code;
+}
+
+// Parses a command's words and answers --help. Nothing when the command is already over; code says how.
+std::optional<QString> openCommand(ArgumentParser &parser, const QStringList &arguments, const char *command,
+                                   const QString &help, QTextStream &out, QTextStream &err, int *code) {
+    if (!parser.parse(arguments.mid(2))) {
+        *code = fail(err, {usageError, parser.error()});
         return std::nullopt;
     }
+    setLibraryMessagesShown(parser.isSet(QStringLiteral("verbose")));
     if (parser.isSet(QStringLiteral("help"))) {
-        out << parser.helpText() << Qt::endl << QString::fromUtf8(exitCodesHelp);
+        out << help;
         *code = ok;
         return std::nullopt;
     }
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 2) {
-        err << program << ": " << command << " takes exactly one SOURCE" << Qt::endl;
-        *code = usageError;
+    const auto source = sourceArgument(parser, command);
+    if (const auto *failure = std::get_if<Failure>(&source)) {
+        *code = fail(err, *failure);
         return std::nullopt;
     }
-    return positional.at(1);
+    return std::get<QString>(source);
 }
 
 int generate(const QStringList &arguments, QTextStream &out, QTextStream &err) {
-    QMap<QString, QString> optional;
-    const QStringList rest = extractOptionalValues(
-        arguments, {QStringLiteral("rounded-corners"), QStringLiteral("padding")}, &optional);
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Writes the icon sets of every selected platform from one "
-                       "square source image."));
-    parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("generate"), QStringLiteral("Write icon sets."));
-    parser.addPositionalArgument(QStringLiteral("SOURCE"),
-                                 QStringLiteral("The source image (PNG, JPEG, SVG, …)."));
-    const QCommandLineOption output(
-        {QStringLiteral("o"), QStringLiteral("output")},
-        QStringLiteral("Folder to write the icon sets into (created if missing)."), QStringLiteral("DIR"));
-    const QCommandLineOption platforms(QStringLiteral("platforms"),
-                                       QStringLiteral("Comma list of macos, ios, watchos, android, web "
-                                                      "(default: all five)."),
-                                       QStringLiteral("LIST"));
-    const QCommandLineOption corners(
-        QStringLiteral("rounded-corners"),
-        QStringLiteral("Round the corners; --rounded-corners=PX sets the radius on the "
-                       "1024-pixel canvas (default 229)."));
-    const QCommandLineOption padding(QStringLiteral("padding"),
-                                     QStringLiteral("Add a transparent margin; --padding=PX sets it on the "
-                                                    "1024-pixel canvas (default 100)."));
-    const QCommandLineOption tint(QStringLiteral("tint"),
-                                  QStringLiteral("Tint with COLOR (#RRGGBB or a colour name)."),
-                                  QStringLiteral("COLOR"));
-    const QCommandLineOption tintOpacity(QStringLiteral("tint-opacity"),
-                                         QStringLiteral("Opacity of the tint from 0 to 1 (default 0.2)."),
-                                         QStringLiteral("X"));
-    const QCommandLineOption force(QStringLiteral("force"),
-                                   QStringLiteral("Write even when the source is rejected by validation."));
-    parser.addOptions({output, platforms, corners, padding, tint, tintOpacity, force});
-
+    ArgumentParser parser(generateOptions());
+    const QString help =
+        commandHelp("glyphon-cli generate SOURCE -o DIR [options]",
+                    "Writes the icon sets of every selected platform from one square source image.", parser);
     int code = ok;
-    const auto sourcePath = sourceArgument(parser, rest, "generate", out, err, &code);
+    const auto sourcePath = openCommand(parser, arguments, "generate", help, out, err, &code);
     if (!sourcePath)
         return code;
-    if (!parser.isSet(output) || parser.value(output).isEmpty())
-        return err << program << ": --output DIR is required" << Qt::endl, usageError;
+    const QString folder = parser.value(QStringLiteral("output"));
+    if (folder.isEmpty())
+        return fail(err, {usageError, QStringLiteral("--output DIR is required")});
 
-    const auto selected = parsePlatforms(parser, platforms);
+    const auto selected = parsePlatforms(parser);
     if (const auto *failure = std::get_if<Failure>(&selected))
-        return err << program << ": " << failure->message << Qt::endl, failure->code;
-    const auto effects = parseEffects(parser, optional, tint, tintOpacity);
+        return fail(err, *failure);
+    const auto effects = parseEffects(parser);
     if (const auto *failure = std::get_if<Failure>(&effects))
-        return err << program << ": " << failure->message << Qt::endl, failure->code;
+        return fail(err, *failure);
 
     const auto source = loadValidSource(*sourcePath);
     if (const auto *failure = std::get_if<Failure>(&source))
-        return err << program << ": " << failure->message << Qt::endl, failure->code;
+        return fail(err, *failure);
     const Image &image = std::get<Image>(source);
 
     const ImageValidation validation = validateImage(image);
-    if (validation.type == ValidationType::error && !parser.isSet(force)) {
+    if (validation.type == ValidationType::error && !parser.isSet(QStringLiteral("force"))) {
         err << program << ": " << *sourcePath << ": " << validation.message << " (--force writes anyway)"
             << Qt::endl;
         return sourceRejected;
@@ -248,7 +260,6 @@ int generate(const QStringList &arguments, QTextStream &out, QTextStream &err) {
         err << program << ": " << *sourcePath << ": " << validation.message << Qt::endl;
 
     const Image processed = applyEffects(image, std::get<EffectSettings>(effects));
-    const QString folder = parser.value(output);
     int failures = 0;
     for (const Platform platform : std::get<QList<Platform>>(selected)) {
         const int platformFailures = writePlatform(platform, processed, folder);
@@ -264,22 +275,35 @@ int generate(const QStringList &arguments, QTextStream &out, QTextStream &err) {
 }
 
 int validate(const QStringList &arguments, QTextStream &out, QTextStream &err) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Tells whether a source image suits an icon set."));
-    parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("validate"), QStringLiteral("Classify the source."));
-    parser.addPositionalArgument(QStringLiteral("SOURCE"), QStringLiteral("The source image."));
+    ArgumentParser parser(validateOptions());
+    const QString help = commandHelp("glyphon-cli validate SOURCE [options]",
+                                     "Tells whether a source image suits an icon set.", parser);
     int code = ok;
-    const auto sourcePath = sourceArgument(parser, arguments, "validate", out, err, &code);
+    const auto sourcePath = openCommand(parser, arguments, "validate", help, out, err, &code);
     if (!sourcePath)
         return code;
     const auto source = loadValidSource(*sourcePath);
     if (const auto *failure = std::get_if<Failure>(&source))
-        return err << program << ": " << failure->message << Qt::endl, failure->code;
+        return fail(err, *failure);
     const ImageValidation validation = validateImage(std::get<Image>(source));
     static const char *const typeNames[] = {"error", "warning", "success"};
     out << typeNames[int(validation.type)] << ": " << validation.message << Qt::endl;
     return validation.type == ValidationType::error ? sourceRejected : ok;
+}
+
+// One line for a first word that is no command: a slip of a command's name, or options put before it.
+QString unknownCommand(const QString &word) {
+    if (word.startsWith(u'-')) {
+        const QString near = nearestName(word.mid(word.startsWith(QStringLiteral("--")) ? 2 : 1),
+                                         {QStringLiteral("help"), QStringLiteral("version")});
+        if (!near.isEmpty())
+            return QStringLiteral("unknown option %1; did you mean --%2?").arg(word, near);
+        return QStringLiteral("unknown option %1; the command (generate or validate) comes first").arg(word);
+    }
+    const QString near = nearestName(word, {QStringLiteral("generate"), QStringLiteral("validate")});
+    if (!near.isEmpty())
+        return QStringLiteral("unknown command \"%1\"; did you mean %2?").arg(word, near);
+    return QStringLiteral("unknown command \"%1\" (use generate or validate)").arg(word);
 }
 
 } // namespace
@@ -302,12 +326,11 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
             << QString::fromUtf8(exitCodesHelp);
         return ok;
     }
-    err << (command.isEmpty()
-                ? QString()
-                : program + QStringLiteral(": unknown command \"") + command + QStringLiteral("\"\n"))
-        << QString::fromUtf8(usageText);
-    err.flush();
-    return usageError;
+    if (command.isEmpty()) {
+        err << QString::fromUtf8(usageText) << Qt::flush;
+        return usageError;
+    }
+    return fail(err, {usageError, unknownCommand(command)});
 }
 
 } // namespace glyphon::cli

@@ -1,34 +1,26 @@
 #include "CliRunner.h"
+#include "terminal/MessageHandler.h"
 
 #include <QGuiApplication>
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-
-QtMessageHandler defaultHandler = nullptr;
-
-// Without a desktop session Qt warns about XDG_RUNTIME_DIR on every start; a command-line tool
-// should print only its own lines, so that one warning is dropped and the rest pass through.
-void quietMessages(QtMsgType type, const QMessageLogContext &context, const QString &message) {
-    if (message.startsWith(QStringLiteral("QStandardPaths: XDG_RUNTIME_DIR not set")))
-        return;
-    if (defaultHandler)
-        defaultHandler(type, context, message);
-}
-
-} // namespace
-
 int main(int argc, char *argv[]) {
-    defaultHandler = qInstallMessageHandler(quietMessages);
-    // SVG rasterising needs fonts, and fonts need a GUI application; offscreen needs no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    glyphon::installMessageHandler();
+    // SVG rasterising needs fonts, and fonts need a GUI application; the tool shows no window, so whatever
+    // platform the environment names (a display that is not there), offscreen is the one that always works.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt sees the program name only: it would take -platform, -display, -style and the like as its own, and
+    // some of them abort. Every word typed is the command line's.
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("glyphon-cli"));
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     QTextStream out(stdout);
-    QTextStream err(stderr);
-    const int code = glyphon::cli::run(QGuiApplication::arguments(), out, err);
+    QTextStream err(glyphon::standardError());
+    const int code = glyphon::cli::run(arguments, out, err);
     out.flush();
     err.flush();
     std::fflush(nullptr);

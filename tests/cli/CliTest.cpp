@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -178,4 +179,191 @@ TEST(Cli, ValidateReportsTypeAndMessage) {
     EXPECT_TRUE(r.out.startsWith(QStringLiteral("warning: ")));
     EXPECT_EQ(runCli({QStringLiteral("validate"), dir.filePath(QStringLiteral("nope.png"))}).code, 2);
     EXPECT_EQ(runCli({QStringLiteral("validate")}).code, 2);
+}
+
+namespace {
+
+struct ProcessResult {
+    QProcess::ExitStatus status;
+    int code;
+    QString out;
+    QString err;
+};
+
+// The real program, so that an abort or a crash shows as what it is.
+ProcessResult runProgram(const QStringList &arguments, const QString &folder = QDir::currentPath(),
+                         const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment()) {
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(folder);
+    process.start(QStringLiteral(GLYPHON_CLI_PROGRAM), arguments);
+    EXPECT_TRUE(process.waitForFinished(120000)) << arguments.join(u' ').toStdString();
+    return {process.exitStatus(), process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
+            QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+QString described(const QStringList &arguments, const ProcessResult &r) {
+    return QStringLiteral("glyphon-cli %1\n  exit %2, stderr:\n%3")
+        .arg(arguments.join(u' '))
+        .arg(r.status == QProcess::NormalExit ? QString::number(r.code) : QStringLiteral("by a signal"))
+        .arg(r.err);
+}
+
+} // namespace
+
+// Slipped and hostile argument lists: each ends normally with one line that says what went wrong.
+TEST(CliProgram, EveryArgumentListEndsWithOneClearLine) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(sample(), dir.filePath(QStringLiteral("--force.png"))));
+    writePicture(dir, 512, 512, "-small.png");
+    const QString src = sample();
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const QString o = QStringLiteral("-o");
+    const QString android = QStringLiteral("--platforms=android");
+    auto list = [](std::initializer_list<QString> words) { return QStringList(words); };
+    auto generate = [&](std::initializer_list<QString> words) {
+        return QStringList{QStringLiteral("generate"), src, o, out} + QStringList(words);
+    };
+    const struct {
+        QStringList arguments;
+        int code;
+        QString line;
+    } cases[] = {
+        // Qt's own options, and slips of ours that look like them.
+        {generate({QStringLiteral("--platform"), QStringLiteral("ios")}), 2,
+         QStringLiteral("glyphon-cli: unknown option --platform; did you mean --platforms?")},
+        {generate({QStringLiteral("-platform"), QStringLiteral("xcb")}), 2,
+         QStringLiteral("unknown option -platform; did you mean --platforms?")},
+        {generate({QStringLiteral("-display"), QStringLiteral(":9")}), 2,
+         QStringLiteral("unknown option -display")},
+        {generate({QStringLiteral("-style"), QStringLiteral("x")}), 2,
+         QStringLiteral("unknown option -style")},
+        {generate({QStringLiteral("-qwindowgeometry"), QStringLiteral("10x10+0+0")}), 2,
+         QStringLiteral("unknown option -qwindowgeometry")},
+        {generate({QStringLiteral("-reverse")}), 2, QStringLiteral("unknown option -reverse")},
+        {generate({QStringLiteral("-platformpluginpath"), QStringLiteral("/nowhere")}), 2,
+         QStringLiteral("unknown option -platformpluginpath")},
+        {list({QStringLiteral("-platform"), QStringLiteral("xcb"), QStringLiteral("generate"), src, o, out}),
+         2, QStringLiteral("the command (generate or validate) comes first")},
+        {list({QStringLiteral("validate"), src, QStringLiteral("-platform"), QStringLiteral("offscreen")}), 2,
+         QStringLiteral("unknown option -platform")},
+        {list({QStringLiteral("gnerate"), src}), 2, QStringLiteral("did you mean generate?")},
+        {generate({QStringLiteral("--Padding=5")}), 2, QStringLiteral("did you mean --padding?")},
+        {generate({QStringLiteral("--plätforms=ios")}), 2, QStringLiteral("unknown option --plätforms")},
+        {generate({QStringLiteral("--force=yes")}), 2, QStringLiteral("--force takes no value")},
+        // Values without "=", and values missing.
+        {generate({QStringLiteral("--rounded-corners"), QStringLiteral("300")}), 2,
+         QStringLiteral(
+             "glyphon-cli: generate takes exactly one SOURCE; did you mean --rounded-corners=300?")},
+        {list({QStringLiteral("generate"), o, out, QStringLiteral("--padding"), QStringLiteral("50")}), 2,
+         QStringLiteral("did you mean --padding=50?")},
+        {list({QStringLiteral("generate"), src, o}), 2, QStringLiteral("-o needs a DIR")},
+        {list({QStringLiteral("generate"), src, o, QStringLiteral("--force")}), 2,
+         QStringLiteral("-o needs a DIR, not the option --force")},
+        {generate({QStringLiteral("--tint=")}), 2, QStringLiteral("--tint= has no value")},
+        {generate({QStringLiteral("--padding=")}), 2, QStringLiteral("--padding= has no value")},
+        {list({QStringLiteral("generate"), src, QStringLiteral("--output=")}), 2,
+         QStringLiteral("--output= has no value")},
+        {generate({QStringLiteral("--tint"), QString()}), 2, QStringLiteral("--tint: \"\" is not a colour")},
+        {list({QStringLiteral("generate"), QString(), o, out}), 2,
+         QStringLiteral("the SOURCE is an empty name")},
+        // Numbers that are none, or too big to mean anything.
+        {generate({QStringLiteral("--rounded-corners=nan")}), 2,
+         QStringLiteral("--rounded-corners: \"nan\"")},
+        {generate({QStringLiteral("--padding=inf")}), 2, QStringLiteral("--padding: \"inf\"")},
+        {generate({QStringLiteral("--padding=1e309")}), 2, QStringLiteral("--padding: \"1e309\"")},
+        {generate({QStringLiteral("--padding=99999999999999999999")}), 2,
+         QStringLiteral("leaves no picture")},
+        {generate({QStringLiteral("--tint=red"), QStringLiteral("--tint-opacity=NaN")}), 2,
+         QStringLiteral("--tint-opacity: \"NaN\"")},
+        {generate({QStringLiteral("--tint=red"), QStringLiteral("--tint-opacity"), QStringLiteral("-0.5")}),
+         2, QStringLiteral("--tint-opacity: \"-0.5\"")},
+        {generate({android, QStringLiteral("--rounded-corners=99999999999999999999")}), 0,
+         QStringLiteral("Android: done")},
+        // Repeated options: the same twice is harmless, two different ones are refused.
+        {generate({QStringLiteral("--tint=red"), QStringLiteral("--tint=blue")}), 2,
+         QStringLiteral("--tint is given twice (--tint=red, then --tint=blue)")},
+        {generate({QStringLiteral("--platforms"), QStringLiteral("ios"), QStringLiteral("--platforms"),
+                   QStringLiteral("android")}),
+         2, QStringLiteral("--platforms is given twice")},
+        {generate({QStringLiteral("--output"), dir.path()}), 2, QStringLiteral("--output is given twice")},
+        {generate({android, QStringLiteral("--force"), QStringLiteral("--force"), android}), 0,
+         QStringLiteral("Android: done")},
+        // After --, a source may look like an option.
+        {list({QStringLiteral("generate"), o, out, android, QStringLiteral("--"),
+               QStringLiteral("--force.png")}),
+         0, QStringLiteral("Android: done")},
+        {list({QStringLiteral("generate"), o, out, android, QStringLiteral("--"),
+               QStringLiteral("-small.png")}),
+         3, QStringLiteral("Image is too small (512×512)")},
+        {list({QStringLiteral("generate"), QStringLiteral("--"), QStringLiteral("--force.png"), o, out}), 2,
+         QStringLiteral("generate takes exactly one SOURCE")},
+        {list({QStringLiteral("validate"), QStringLiteral("--"), QStringLiteral("-platform")}), 2,
+         QStringLiteral("-platform: no such file")},
+        {list({QStringLiteral("--")}), 2, QStringLiteral("unknown option --")},
+    };
+    for (const auto &c : cases) {
+        const ProcessResult r = runProgram(c.arguments, dir.path());
+        const QStringList lines = r.err.split(u'\n', Qt::SkipEmptyParts);
+        EXPECT_EQ(r.status, QProcess::NormalExit) << described(c.arguments, r).toStdString();
+        EXPECT_EQ(r.code, c.code) << described(c.arguments, r).toStdString();
+        EXPECT_EQ(lines.size(), 1) << described(c.arguments, r).toStdString();
+        EXPECT_TRUE(r.err.contains(c.line)) << described(c.arguments, r).toStdString();
+    }
+}
+
+TEST(CliProgram, EnvironmentCannotPickADisplayPlatform) {
+    QTemporaryDir dir;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("ios"));
+    const QStringList arguments = {QStringLiteral("generate"), sample(), QStringLiteral("-o"), dir.path(),
+                                   QStringLiteral("--platforms=android")};
+    const ProcessResult r = runProgram(arguments, dir.path(), environment);
+    EXPECT_EQ(r.status, QProcess::NormalExit);
+    EXPECT_EQ(r.code, 0) << described(arguments, r).toStdString();
+}
+
+TEST(CliProgram, HelpShowsOurOptionsUnderTheProgramsName) {
+    for (const char *command : {"generate", "validate"}) {
+        const ProcessResult r = runProgram({QLatin1String(command), QStringLiteral("--help")});
+        EXPECT_EQ(r.code, 0);
+        EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+        EXPECT_TRUE(r.out.startsWith(QStringLiteral("Usage: glyphon-cli ") + QLatin1String(command)))
+            << r.out.toStdString();
+        EXPECT_TRUE(r.out.contains(QStringLiteral("--verbose")));
+        EXPECT_FALSE(r.out.contains(QStringLiteral("help-all")));
+        EXPECT_FALSE(r.out.contains(QStringLiteral("Qt specific")));
+        EXPECT_FALSE(r.out.contains(QStringLiteral(GLYPHON_CLI_PROGRAM)));
+    }
+    const ProcessResult r = runProgram({QStringLiteral("generate"), QStringLiteral("--help")});
+    for (const char *option : {"-o, --output DIR", "--platforms LIST", "--rounded-corners[=PX]",
+                               "--padding[=PX]", "--tint COLOR", "--tint-opacity X", "--force"})
+        EXPECT_TRUE(r.out.contains(QLatin1String(option))) << option;
+}
+
+// libpng warns about the first and refuses the second, on standard error, past Qt's own handler.
+TEST(CliProgram, DamagedFilesLeaveOnlyOurOwnLine) {
+    QTemporaryDir dir;
+    const QString profile = glyphon::test::dataPath(QStringLiteral("garbage-icc-profile.png"));
+    const QString depth = glyphon::test::dataPath(QStringLiteral("invalid-colour-depth.png"));
+    const QStringList options = {QStringLiteral("-o"), dir.path(), QStringLiteral("--platforms=android")};
+
+    ProcessResult r = runProgram(QStringList{QStringLiteral("generate"), profile} + options);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err, QStringLiteral("Android: done\n"));
+    r = runProgram({QStringLiteral("validate"), profile});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err, QString());
+    r = runProgram(QStringList{QStringLiteral("generate"), profile, QStringLiteral("--verbose")} + options);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("libpng warning: iCCP"))) << r.err.toStdString();
+
+    for (const QString &command : {QStringLiteral("generate"), QStringLiteral("validate")}) {
+        r = runProgram(QStringList{command, depth} + (command == u"generate" ? options : QStringList()));
+        EXPECT_EQ(r.code, 2);
+        EXPECT_TRUE(r.err.startsWith(QStringLiteral("glyphon-cli: ") + depth + u':')) << r.err.toStdString();
+        EXPECT_EQ(r.err.count(u'\n'), 1) << r.err.toStdString();
+    }
+    r = runProgram({QStringLiteral("validate"), depth, QStringLiteral("--verbose")});
+    EXPECT_TRUE(r.err.contains(QStringLiteral("libpng error: Invalid IHDR data"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("glyphon-cli: ") + depth));
 }

@@ -1,5 +1,7 @@
 #include "SingleInstance.h"
 
+#include "terminal/MessageHandler.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QJsonDocument>
@@ -60,7 +62,8 @@ bool SingleInstance::listen() {
         if (answersOnName())
             return false; // another launch took the name over in the meantime
     }
-    std::fprintf(stderr, "glyphon: cannot listen on %s (%s); a second launch will open a second window\n",
+    std::fprintf(standardError(),
+                 "glyphon: cannot listen on %s (%s); a second launch will open a second window\n",
                  qPrintable(m_name), qPrintable(m_server.errorString()));
     return true;
 }
