@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFileInfo>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -15,12 +14,6 @@ QString sourcePath(const QString &relative) {
 
 QString dataPath(const QString &name) {
     return QDir(QStringLiteral(GLYPHON_TEST_DATA)).filePath(name);
-}
-
-QString sharedPicture(const QString &name) {
-    const QString path =
-        QDir(QStringLiteral(GLYPHON_SOURCE_DIR)).filePath(QStringLiteral("../shared/testdata/") + name);
-    return QFileInfo::exists(path) ? QDir::cleanPath(path) : QString();
 }
 
 ToolRun runTool(const QString &program, const QStringList &arguments, const QByteArray &input) {

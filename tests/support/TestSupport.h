@@ -14,9 +14,6 @@ QString sourcePath(const QString &relative);
 // A file of tests/data.
 QString dataPath(const QString &name);
 
-// A picture of the shared test pictures, or an empty string when they are not beside the checkout.
-QString sharedPicture(const QString &name);
-
 // The programs tests run, by their Debian paths: another program of the same name may come first on PATH.
 // scripts/install-deps.sh installs each; a missing one fails the test that runs it.
 inline const QString imageMagickConvert = QStringLiteral("/usr/bin/convert-im6.q16");
