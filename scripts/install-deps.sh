@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libgl-dev
     libdeflate-dev libsodium-dev
     googletest libgtest-dev libbenchmark-dev
-    pngcheck icoutils
+    imagemagick pngcheck icoutils
     desktop-file-utils appstream
     xvfb xauth
 )

@@ -8,6 +8,6 @@ if [ "$preset" = default ] && ctest --preset "$preset" -N -L xvfb | grep -q 'Tot
     if [ -n "${DISPLAY:-}" ]; then
         QT_QPA_PLATFORM=xcb ctest --preset "$preset" --output-on-failure -L xvfb
     else
-        QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset "$preset" --output-on-failure -L xvfb
+        QT_QPA_PLATFORM=xcb /usr/bin/xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset "$preset" --output-on-failure -L xvfb
     fi
 fi

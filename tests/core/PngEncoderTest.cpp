@@ -1,9 +1,10 @@
 #include "imaging/PngEncoder.h"
 
+#include "TestSupport.h"
+
 #include <QBuffer>
+#include <QFile>
 #include <QImageReader>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -18,36 +19,26 @@ QImage decodeWithQt(const QByteArray &png) {
     return reader.read().convertToFormat(QImage::Format_RGBA8888);
 }
 
-// Straight RGBA bytes of the PNG as ImageMagick (libpng) reads them; empty when it is not installed.
+// Straight RGBA bytes of the PNG as ImageMagick (libpng) reads them.
 QByteArray decodeWithImageMagick(const QByteArray &png) {
-    const QString convert = QStandardPaths::findExecutable(QStringLiteral("convert"));
-    if (convert.isEmpty())
-        return {};
-    QProcess process;
-    process.start(convert, {QStringLiteral("png:-"), QStringLiteral("-depth"), QStringLiteral("8"),
-                            QStringLiteral("rgba:-")});
-    process.write(png);
-    process.closeWriteChannel();
-    process.waitForFinished(30000);
-    return process.exitCode() == 0 ? process.readAllStandardOutput() : QByteArray("failed");
+    const test::ToolRun run = test::runTool(
+        test::imageMagickConvert,
+        {QStringLiteral("png:-"), QStringLiteral("-depth"), QStringLiteral("8"), QStringLiteral("rgba:-")},
+        png);
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    return run.output;
 }
 
-// pngcheck's verdict on the file (CRCs, chunk order, the zlib stream, every row's filter type);
-// nullopt when pngcheck is not installed.
-std::optional<bool> pngcheckAccepts(const QByteArray &png) {
-    const QString pngcheck = QStandardPaths::findExecutable(QStringLiteral("pngcheck"));
-    if (pngcheck.isEmpty())
-        return std::nullopt;
+// pngcheck's verdict on the file: CRCs, chunk order, the zlib stream, every row's filter type.
+bool pngcheckAccepts(const QByteArray &png) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("check.png"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size())
         return false;
     file.close();
-    QProcess process;
-    process.start(pngcheck, {QStringLiteral("-q"), path});
-    process.waitForFinished(30000);
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    const test::ToolRun run = test::runTool(test::pngcheck, {QStringLiteral("-q"), path});
+    return run.exitCode == 0;
 }
 
 QByteArray rgbaBytes(const QImage &rgba) {
@@ -102,13 +93,8 @@ void expectDecodesTo(const QByteArray &png, const QImage &want) {
     const QImage qt = decodeWithQt(png);
     ASSERT_EQ(qt.size(), want.size());
     EXPECT_EQ(rgbaBytes(qt), rgbaBytes(want)) << "Qt's decoder disagrees";
-    const QByteArray magick = decodeWithImageMagick(png);
-    if (!magick.isEmpty()) {
-        EXPECT_EQ(magick, rgbaBytes(want)) << "ImageMagick's decoder disagrees";
-    }
-    if (const auto accepted = pngcheckAccepts(png)) {
-        EXPECT_TRUE(*accepted) << "pngcheck rejects the file";
-    }
+    EXPECT_EQ(decodeWithImageMagick(png), rgbaBytes(want)) << "ImageMagick's decoder disagrees";
+    EXPECT_TRUE(pngcheckAccepts(png)) << "pngcheck rejects the file";
 }
 
 } // namespace

@@ -165,6 +165,19 @@ TEST_F(WebIconWriter, FaviconIcoIsOne16PixelImageWithAlpha) {
     ASSERT_EQ(decoded.size(), QSize(16, 16));
     EXPECT_EQ(decoded.pixel(3, 3), qRgba(200, 40, 40, 255));
     EXPECT_NEAR(qAlpha(decoded.pixel(3, 12)), 128, 1);
+
+    // And icoutils, as the desktop's own tools read it: one 16-pixel 32-bit icon, the same picture.
+    const QString icoFile = favIcon(QStringLiteral("favicon.ico"));
+    const test::ToolRun listed = test::runTool(test::icotool, {QStringLiteral("--list"), icoFile});
+    EXPECT_EQ(listed.output.trimmed(),
+              "--icon --index=1 --width=16 --height=16 --bit-depth=32 --palette-size=0");
+    const test::ToolRun extracted =
+        test::runTool(test::icotool, {QStringLiteral("--extract"), QStringLiteral("--output=-"), icoFile});
+    const QImage png = QImage::fromData(extracted.output, "png");
+    ASSERT_EQ(png.size(), QSize(16, 16)) << extracted.errors.toStdString();
+    EXPECT_EQ(png.pixel(3, 3), qRgba(200, 40, 40, 255));
+    EXPECT_NEAR(qAlpha(png.pixel(3, 12)), 128, 1);
+    EXPECT_EQ(qAlpha(png.pixel(12, 12)), 0);
 }
 
 TEST_F(WebIconWriter, WriteIcoKeepsToTheFormatsEdgeLimit) {

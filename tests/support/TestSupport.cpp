@@ -3,7 +3,8 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFileInfo>
+#include <QProcess>
+#include <gtest/gtest.h>
 
 namespace glyphon::test {
 
@@ -15,10 +16,27 @@ QString dataPath(const QString &name) {
     return QDir(QStringLiteral(GLYPHON_TEST_DATA)).filePath(name);
 }
 
-QString sharedPicture(const QString &name) {
-    const QString path =
-        QDir(QStringLiteral(GLYPHON_SOURCE_DIR)).filePath(QStringLiteral("../shared/testdata/") + name);
-    return QFileInfo::exists(path) ? QDir::cleanPath(path) : QString();
+ToolRun runTool(const QString &program, const QStringList &arguments, const QByteArray &input) {
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForStarted(30000)) {
+        ADD_FAILURE() << program.toStdString() << " does not start (" << process.errorString().toStdString()
+                      << "); scripts/install-deps.sh installs it";
+        return {};
+    }
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        ADD_FAILURE() << program.toStdString() << " did not finish";
+        return {};
+    }
+    if (process.exitStatus() != QProcess::NormalExit) {
+        ADD_FAILURE() << program.toStdString() << " crashed";
+        return {};
+    }
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
 bool waitUntil(const std::function<bool()> &condition, int deadlineMs) {

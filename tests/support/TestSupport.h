@@ -14,8 +14,21 @@ QString sourcePath(const QString &relative);
 // A file of tests/data.
 QString dataPath(const QString &name);
 
-// A picture of the shared test pictures, or an empty string when they are not beside the checkout.
-QString sharedPicture(const QString &name);
+// The programs tests run, by their Debian paths: another program of the same name may come first on PATH.
+// scripts/install-deps.sh installs each; a missing one fails the test that runs it.
+inline const QString imageMagickConvert = QStringLiteral("/usr/bin/convert-im6.q16");
+inline const QString pngcheck = QStringLiteral("/usr/bin/pngcheck");
+inline const QString icotool = QStringLiteral("/usr/bin/icotool");
+
+struct ToolRun {
+    int exitCode = -1;
+    QByteArray output;
+    QByteArray errors;
+};
+
+// Runs one of the programs above with input on its standard input; one that cannot start, crashes or hangs
+// fails the calling test.
+ToolRun runTool(const QString &program, const QStringList &arguments, const QByteArray &input = {});
 
 // Spins the event loop until the condition holds; the deadline only keeps a broken build from hanging.
 bool waitUntil(const std::function<bool()> &condition, int deadlineMs = 20000);

@@ -3,6 +3,7 @@
 #include "Banner.h"
 #include "ButtonStyles.h"
 #include "ContentViewState.h"
+#include "CrossFade.h"
 #include "DisclosureGroup.h"
 #include "ImageArea.h"
 #include "PlatformSheet.h"
@@ -64,6 +65,9 @@ QString ContentView::runFailuresText(int failures, const QString &firstMessage) 
 
 void ContentView::bind() {
     connect(m_generate, &QPushButton::clicked, this, [this] { m_state.generatePressed(); });
+    // Clearing, the grid toggle and the reset change the window at a stroke; the whole view blends over.
+    connect(m_imageArea, &ImageArea::fadeRequested, this, [this] { CrossFade::start(this); });
+    connect(m_settingsPanel, &SettingsPanel::fadeRequested, this, [this] { CrossFade::start(this); });
     connect(m_settings, &DisclosureGroup::expansionRequested, this,
             [this](bool expanded) { m_state.setIsExpanded(expanded); });
     connect(&m_state, &ContentViewState::isExpandedChanged, this,

@@ -73,8 +73,14 @@ QRectF ImageArea::previewRect() const {
 }
 
 void ImageArea::bind() {
-    connect(m_clear, &QAbstractButton::clicked, this, [this] { m_state.clearImage(); });
-    connect(m_grid, &QAbstractButton::clicked, this, [this] { m_state.toggleGridView(); });
+    connect(m_clear, &QAbstractButton::clicked, this, [this] {
+        emit fadeRequested();
+        m_state.clearImage();
+    });
+    connect(m_grid, &QAbstractButton::clicked, this, [this] {
+        emit fadeRequested();
+        m_state.toggleGridView();
+    });
     for (auto signal : {&ContentViewState::processedPreviewImageChanged,
                         &ContentViewState::isPreviewingChanged, &ContentViewState::showGridViewChanged,
                         &ContentViewState::somethingDroppedChanged, &ContentViewState::isDragHoveringChanged})

@@ -35,6 +35,10 @@ public:
     QSize sizeHint() const override { return {500, 300}; }
     QSize minimumSizeHint() const override { return {200, minimumAreaHeight}; }
 
+signals:
+    // Sent just before the clear and grid buttons change the state, while the old look is still on screen.
+    void fadeRequested();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;

@@ -183,7 +183,10 @@ void SettingsPanel::bind() {
     connect(m_opacitySlider, &ValueSlider::valueEdited, this,
             [this](double v) { m_state.setTintOpacity(v); });
     connect(m_colorWell, &QAbstractButton::clicked, this, &SettingsPanel::openColorPicker);
-    connect(m_reset, &QPushButton::clicked, this, [this] { m_state.resetToDefaults(); });
+    connect(m_reset, &QPushButton::clicked, this, [this] {
+        emit fadeRequested();
+        m_state.resetToDefaults();
+    });
 
     for (auto signal :
          {&ContentViewState::withRoundedCornersChanged, &ContentViewState::roundedCornersPxChanged,

@@ -48,6 +48,10 @@ public:
     // Opens the colour picker on the selected colour, editing it live.
     void openColorPicker();
 
+signals:
+    // Sent just before "Reset to Defaults" changes the settings, while the old look is still on screen.
+    void fadeRequested();
+
 private:
     void bind();
     void refresh();

@@ -14,18 +14,27 @@ double criticallyDampedSpring(double seconds, double response) {
 
 namespace {
 
-qreal settingsSpringEasing(qreal progress) {
-    constexpr double duration = SettingsSpring::durationMs / 1000.0;
-    static const double end = criticallyDampedSpring(duration, SettingsSpring::response);
-    return criticallyDampedSpring(progress * duration, SettingsSpring::response) / end;
+// QEasingCurve takes a plain function, so each spring gets its own instance.
+template <typename Spring> qreal springEasing(qreal progress) {
+    constexpr double duration = Spring::durationMs / 1000.0;
+    static const double end = criticallyDampedSpring(duration, Spring::response);
+    return criticallyDampedSpring(progress * duration, Spring::response) / end;
+}
+
+QEasingCurve curveOf(QEasingCurve::EasingFunction function) {
+    QEasingCurve curve;
+    curve.setCustomType(function);
+    return curve;
 }
 
 } // namespace
 
 QEasingCurve SettingsSpring::easingCurve() {
-    QEasingCurve curve;
-    curve.setCustomType(&settingsSpringEasing);
-    return curve;
+    return curveOf(&springEasing<SettingsSpring>);
+}
+
+QEasingCurve FadeSpring::easingCurve() {
+    return curveOf(&springEasing<FadeSpring>);
 }
 
 } // namespace glyphon

@@ -16,4 +16,12 @@ struct SettingsSpring {
     static QEasingCurve easingCurve();
 };
 
+// The cross-fade of the window's instant changes (clearing, grid and single preview, reset): the same
+// spring, stiff enough to settle in a fifth of a second.
+struct FadeSpring {
+    static constexpr double response = 0.16;
+    static constexpr int durationMs = 200;
+    static QEasingCurve easingCurve();
+};
+
 } // namespace glyphon

@@ -2,6 +2,7 @@
 #include "Banner.h"
 #include "BusyIndicator.h"
 #include "ButtonStyles.h"
+#include "CrossFade.h"
 #include "DisclosureGroup.h"
 #include "IconButton.h"
 #include "IconGridPreview.h"
@@ -20,8 +21,11 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
+#include <QVariantAnimation>
 
 namespace glyphon::test {
 namespace {
@@ -31,6 +35,8 @@ protected:
     StyledButton &generate() { return *view().generateButton(); }
     PlatformSheet &sheet() { return *view().platformSheet(); }
     IconButton &gridButton() { return *view().imageArea()->gridButton(); }
+    // The picture laid over the view while a change fades in; null when none runs.
+    CrossFade *cover() { return view().findChild<CrossFade *>(QString(), Qt::FindDirectChildrenOnly); }
 
     // A real picture file, for the ways in that read files.
     QString pictureFile(int edge = 1024) {
@@ -250,6 +256,62 @@ TEST_F(ContentViewTest, theGridButtonSwapsSymbolAndHelp) {
     EXPECT_FALSE(state().showGridView());
     EXPECT_FALSE(view().imageArea()->grid()->isVisible());
     EXPECT_EQ(gridButton().symbol(), QStringLiteral("square.grid.2x2.fill"));
+}
+
+TEST_F(ContentViewTest, clearGridAndResetFadeFromTheOldLookToTheNew) {
+    const struct {
+        const char *action;
+        std::function<QAbstractButton *()> button;
+        std::function<bool()> done;
+    } cases[] = {
+        {"grid", [this] { return &gridButton(); }, [this] { return state().showGridView(); }},
+        {"reset", [this] { return view().settingsPanel()->resetButton(); },
+         [this] { return !state().withTint(); }},
+        {"clear", [this] { return view().imageArea()->clearButton(); },
+         [this] { return !state().somethingDropped(); }},
+    };
+    state().setIsExpanded(true);
+    view().settingsGroup()->finishAnimation();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.action);
+        dropPicture();
+        state().setWithTint(true);
+        settle();
+        ASSERT_EQ(cover(), nullptr);
+        QTest::mouseClick(c.button(), Qt::LeftButton);
+        // The new state is in place at once, under a cover that holds the look from before the click.
+        EXPECT_TRUE(c.done());
+        const QPointer<CrossFade> fade = cover();
+        ASSERT_FALSE(fade.isNull());
+        EXPECT_TRUE(fade->isVisible());
+        EXPECT_EQ(fade->geometry(), view().rect());
+        EXPECT_DOUBLE_EQ(fade->opacity(), 1.0);
+        EXPECT_TRUE(fade->testAttribute(Qt::WA_TransparentForMouseEvents));
+        fade->hide();
+        const QImage now = view().grab().toImage();
+        fade->show();
+        EXPECT_NE(fade->picture().toImage(), now) << "the cover shows the new look";
+        EXPECT_TRUE(waitUntil([&fade] { return fade.isNull(); }));
+        settle();
+    }
+}
+
+TEST_F(ContentViewTest, aChangeMidFadeReplacesTheCoverAndAResizeDropsIt) {
+    dropPicture();
+    QTest::mouseClick(&gridButton(), Qt::LeftButton);
+    const QPointer<CrossFade> first = cover();
+    ASSERT_FALSE(first.isNull());
+    QTest::mouseClick(&gridButton(), Qt::LeftButton);
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(view().findChildren<CrossFade *>().size(), 1);
+    EXPECT_FALSE(state().showGridView());
+
+    // A cover that no longer lines up with the view goes at once, not at the end of its fade.
+    const QPointer<CrossFade> second = cover();
+    ASSERT_FALSE(second.isNull());
+    second->animation()->pause();
+    m_window->resize(620, 640);
+    EXPECT_TRUE(waitUntil([&second] { return second.isNull(); }));
 }
 
 TEST_F(ContentViewTest, cornerButtonsSitAtTheTopRight) {

@@ -20,18 +20,22 @@ TEST(SettingsSpring, criticallyDampedSpringSettlesWithoutOvershoot) {
     EXPECT_GT(criticallyDampedSpring(0.1, 0.25), criticallyDampedSpring(0.1, 0.5));
 }
 
-TEST(SettingsSpring, easingCurveRunsFromClosedToOpen) {
-    const QEasingCurve curve = SettingsSpring::easingCurve();
-    EXPECT_DOUBLE_EQ(curve.valueForProgress(0), 0.0);
-    EXPECT_DOUBLE_EQ(curve.valueForProgress(1), 1.0);
-    // Fast start, long soft landing: halfway through the time, well over halfway there.
-    EXPECT_GT(curve.valueForProgress(0.5), 0.8);
-    double previous = 0;
-    for (int i = 0; i <= 100; ++i) {
-        const double value = curve.valueForProgress(i / 100.0);
-        EXPECT_GE(value, previous);
-        previous = value;
+TEST(SettingsSpring, easingCurvesRunFromStartToEnd) {
+    for (const QEasingCurve &curve : {SettingsSpring::easingCurve(), FadeSpring::easingCurve()}) {
+        EXPECT_DOUBLE_EQ(curve.valueForProgress(0), 0.0);
+        EXPECT_DOUBLE_EQ(curve.valueForProgress(1), 1.0);
+        // Fast start, long soft landing: halfway through the time, well over halfway there.
+        EXPECT_GT(curve.valueForProgress(0.5), 0.8);
+        double previous = 0;
+        for (int i = 0; i <= 100; ++i) {
+            const double value = curve.valueForProgress(i / 100.0);
+            EXPECT_GE(value, previous);
+            previous = value;
+        }
     }
+    // Two springs, two functions: the fade must not borrow the settings' slower curve.
+    EXPECT_GT(FadeSpring::easingCurve().valueForProgress(0.2),
+              SettingsSpring::easingCurve().valueForProgress(0.2));
 }
 
 } // namespace

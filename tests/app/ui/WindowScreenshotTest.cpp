@@ -3,12 +3,15 @@
 #include "Banner.h"
 #include "ButtonStyles.h"
 #include "ContentView.h"
+#include "CrossFade.h"
 #include "DisclosureGroup.h"
+#include "IconButton.h"
 #include "IconGridPreview.h"
 #include "ImageArea.h"
 #include "MainWindow.h"
 #include "PlatformSheet.h"
 #include "SettingsPanel.h"
+#include "SpringCurve.h"
 #include "TestSupport.h"
 #include "Theme.h"
 #include "UiTestSupport.h"
@@ -20,8 +23,10 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QScreen>
 #include <QTest>
+#include <QVariantAnimation>
 #include <QWindow>
 
 namespace glyphon::test {
@@ -165,6 +170,50 @@ TEST_F(WindowScreenshotTest, sizeGrid) {
     state().setIsPreviewing(false);
     const QColor clear = capture(QStringLiteral("5-grid")).pixelColor(corner);
     EXPECT_LT(dimmed.lightness(), clear.lightness());
+}
+
+TEST_F(WindowScreenshotTest, theGridToggleCrossFades) {
+    m_window->resize(640, 820);
+    dropSample();
+    const QImage before = capture(QStringLiteral("5c-fade-before"));
+    QTest::mouseClick(view().imageArea()->gridButton(), Qt::LeftButton);
+    const QPointer<CrossFade> fade = view().findChild<CrossFade *>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_FALSE(fade.isNull());
+    // Held a quarter of the way in (about half in opacity), so the screen shows a blend and not whatever
+    // frame the machine's speed gives.
+    fade->animation()->pause();
+    fade->animation()->setCurrentTime(FadeSpring::durationMs / 4);
+    const qreal opacity = fade->opacity();
+    ASSERT_GT(opacity, 0.0);
+    ASSERT_LT(opacity, 1.0);
+    const QImage midway = capture(QStringLiteral("5d-fade-midway"));
+    fade->animation()->resume();
+    ASSERT_TRUE(waitUntil([&fade] { return fade.isNull(); }));
+    const QImage after = capture(QStringLiteral("5e-fade-after"));
+
+    // Where the single preview and the grid differ most (below the corner buttons, which the pointer
+    // lights), the screen midway is the old look at the cover's opacity over the new.
+    const QRect area(view().imageArea()->mapTo(m_window.get(), QPoint(0, 60)),
+                     view().imageArea()->size() - QSize(0, 60));
+    QPoint most;
+    int largest = -1;
+    const auto distance = [](QRgb a, QRgb b) {
+        return qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) + qAbs(qBlue(a) - qBlue(b));
+    };
+    for (int y = area.top(); y <= area.bottom(); y += 2)
+        for (int x = area.left(); x <= area.right(); x += 2)
+            if (const int d = distance(before.pixel(x, y), after.pixel(x, y)); d > largest) {
+                largest = d;
+                most = {x, y};
+            }
+    ASSERT_GT(largest, 200);
+    const QRgb old = before.pixel(most);
+    const QRgb now = after.pixel(most);
+    const auto blend = [opacity](int a, int b) { return qRound(a * opacity + b * (1 - opacity)); };
+    const QRgb expected =
+        qRgb(blend(qRed(old), qRed(now)), blend(qGreen(old), qGreen(now)), blend(qBlue(old), qBlue(now)));
+    EXPECT_LE(distance(midway.pixel(most), expected), 12)
+        << "at " << most.x() << "," << most.y() << " opacity " << opacity;
 }
 
 TEST_F(WindowScreenshotTest, platformSheet) {
