@@ -145,6 +145,8 @@ Banner::Banner(QWidget *parent)
 
     // Each failure whole, wrapped, selectable so it can be copied into a report.
     m_details->setReadOnly(true);
+    // Tab leaves the list for the next control instead of being typed into it.
+    m_details->setTabChangesFocus(true);
     m_details->setAccessibleName(QStringLiteral("Details"));
     m_details->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 

@@ -204,6 +204,10 @@ TEST_F(ContentViewTest, aRunThatWroteNothingSaysSoListsEveryFailureAndStaysUntil
     EXPECT_GT(banner->height(), Banner::bannerHeight + 60);
     EXPECT_EQ(banner->detailsView()->toPlainText().split(u'\n', Qt::SkipEmptyParts),
               state().generationFailureMessages());
+    // The list can be read and copied from the keyboard, and Tab leaves it.
+    banner->detailsView()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(banner->detailsView(), Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), banner->detailsView());
     QTest::mouseClick(banner->detailsButton(), Qt::LeftButton);
     EXPECT_EQ(banner->height(), Banner::bannerHeight);
 
