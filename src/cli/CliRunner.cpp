@@ -2,6 +2,7 @@
 
 #include "imaging/Effects.h"
 #include "imaging/ImageValidation.h"
+#include "imaging/Renderer.h"
 #include "imaging/SourceLoader.h"
 #include "terminal/ArgumentParser.h"
 #include "terminal/MessageHandler.h"
@@ -28,7 +29,7 @@ const char *const exitCodesHelp =
     "  3  the source was rejected by validation (not square, or smaller than 1024×1024)\n";
 
 const char *const usageText = "Usage: glyphon-cli generate SOURCE -o DIR [options]\n"
-                              "       glyphon-cli validate SOURCE\n"
+                              "       glyphon-cli validate SOURCE [--pad-to-square]\n"
                               "       glyphon-cli --help | --version\n";
 
 // A failed command: the exit code and the one line that explains it.
@@ -62,6 +63,28 @@ std::variant<Image, Failure> loadValidSource(const QString &path) {
     if (!loaded.image)
         return Failure{usageError, loaded.error};
     return *loaded.image;
+}
+
+// --pad-to-square: a source that is not square gets a transparent margin on its shorter side before it is
+// judged, and a note on standard error says so.
+std::variant<Image, Failure> padIfAsked(const ArgumentParser &parser, const QString &path, const Image &image,
+                                        QTextStream &err) {
+    if (!parser.isSet(QStringLiteral("pad-to-square")) || image.pixelWidth() == image.pixelHeight())
+        return image;
+    const QSize size = image.bitmap().size();
+    const int edge = std::max(size.width(), size.height());
+    const auto square = padToSquare(image);
+    if (!square)
+        return Failure{sourceRejected,
+                       QStringLiteral("%1: cannot pad %2×%3 to a square: %4×%4 is more than %5 pixels")
+                           .arg(path)
+                           .arg(size.width())
+                           .arg(size.height())
+                           .arg(edge)
+                           .arg(maxSourcePixels)};
+    err << program << ": " << path << ": padded " << size.width() << "×" << size.height() << " to " << edge
+        << "×" << edge << Qt::endl;
+    return *square;
 }
 
 std::variant<QList<Platform>, Failure> parsePlatforms(const ArgumentParser &parser) {
@@ -143,6 +166,12 @@ OptionSpec verboseOption() {
             QStringLiteral("Also show what Qt and the image libraries report.")};
 }
 
+OptionSpec padToSquareOption() {
+    return {QStringLiteral("pad-to-square"), QChar(), OptionSpec::Value::None, QString(),
+            QStringLiteral("Give a source that is not square a transparent margin on its shorter sides, "
+                           "centring it on a square as wide as its longer side, before it is validated.")};
+}
+
 OptionSpec helpOption() {
     return {QStringLiteral("help"), u'h', OptionSpec::Value::None, QString(),
             QStringLiteral("Show this help.")};
@@ -163,6 +192,7 @@ QList<OptionSpec> generateOptions() {
          QStringLiteral("Tint with COLOR (#RRGGBB or a colour name).")},
         {QStringLiteral("tint-opacity"), QChar(), Value::Required, QStringLiteral("X"),
          QStringLiteral("Opacity of the tint from 0 to 1 (default 0.2).")},
+        padToSquareOption(),
         {QStringLiteral("force"), QChar(), Value::None, QString(),
          QStringLiteral("Write even when the source is rejected by validation.")},
         verboseOption(),
@@ -171,7 +201,7 @@ QList<OptionSpec> generateOptions() {
 }
 
 QList<OptionSpec> validateOptions() {
-    return {verboseOption(), helpOption()};
+    return {padToSquareOption(), verboseOption(), helpOption()};
 }
 
 QString commandHelp(const char *usage, const char *description, const ArgumentParser &parser) {
@@ -245,7 +275,10 @@ int generate(const QStringList &arguments, QTextStream &out, QTextStream &err) {
     if (const auto *failure = std::get_if<Failure>(&effects))
         return fail(err, *failure);
 
-    const auto source = loadValidSource(*sourcePath);
+    const auto loaded = loadValidSource(*sourcePath);
+    if (const auto *failure = std::get_if<Failure>(&loaded))
+        return fail(err, *failure);
+    const auto source = padIfAsked(parser, *sourcePath, std::get<Image>(loaded), err);
     if (const auto *failure = std::get_if<Failure>(&source))
         return fail(err, *failure);
     const Image &image = std::get<Image>(source);
@@ -282,7 +315,10 @@ int validate(const QStringList &arguments, QTextStream &out, QTextStream &err) {
     const auto sourcePath = openCommand(parser, arguments, "validate", help, out, err, &code);
     if (!sourcePath)
         return code;
-    const auto source = loadValidSource(*sourcePath);
+    const auto loaded = loadValidSource(*sourcePath);
+    if (const auto *failure = std::get_if<Failure>(&loaded))
+        return fail(err, *failure);
+    const auto source = padIfAsked(parser, *sourcePath, std::get<Image>(loaded), err);
     if (const auto *failure = std::get_if<Failure>(&source))
         return fail(err, *failure);
     const ImageValidation validation = validateImage(std::get<Image>(source));

@@ -181,6 +181,45 @@ TEST(Cli, ValidateReportsTypeAndMessage) {
     EXPECT_EQ(runCli({QStringLiteral("validate")}).code, 2);
 }
 
+TEST(Cli, PadToSquareMakesAWideSourceUsableOrSaysWhyNot) {
+    QTemporaryDir dir;
+    const struct {
+        QSize source;
+        const char *verdict;
+        int code;
+    } cases[] = {
+        {{1200, 800}, "success: Image dimensions are optimal", 0},
+        {{700, 1101}, "warning: Warning: Image dimensions should be even numbers for optimal scaling", 0},
+        // Padding alone cannot make a small source big enough; the verdict says so as it would.
+        {{900, 600}, "error: Image is too small (900×900). Use at least 1024×1024 pixels", 3},
+        {{1024, 1024}, "success: Image dimensions are optimal", 0},
+    };
+    for (const auto &c : cases) {
+        const QString file = writePicture(dir, c.source.width(), c.source.height(), "padded.png");
+        const auto r = runCli({QStringLiteral("validate"), file, QStringLiteral("--pad-to-square")});
+        EXPECT_EQ(r.code, c.code) << c.verdict;
+        EXPECT_EQ(r.out.trimmed(), QString::fromUtf8(c.verdict));
+        const bool padded = c.source.width() != c.source.height();
+        EXPECT_EQ(r.err.contains(QStringLiteral("padded ")), padded) << r.err.toStdString();
+    }
+
+    const QString wide = writePicture(dir, 1200, 800, "wide.png");
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const auto r = runCli({QStringLiteral("generate"), wide, QStringLiteral("-o"), out,
+                           QStringLiteral("--platforms=android"), QStringLiteral("--pad-to-square")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("glyphon-cli: ") + wide +
+                                 QStringLiteral(": padded 1200×800 to 1200×1200\n")))
+        << r.err.toStdString();
+    // The margin is transparent above and below; the picture keeps its full width, unstretched.
+    const QImage icon(QDir(out).filePath(QStringLiteral("Android/mipmap-xxxhdpi/ic_launcher.png")));
+    ASSERT_EQ(icon.size(), QSize(192, 192));
+    EXPECT_EQ(qAlpha(icon.pixel(96, 5)), 0);
+    EXPECT_EQ(qAlpha(icon.pixel(96, 186)), 0);
+    EXPECT_EQ(icon.pixel(2, 96), qRgb(30, 120, 220));
+    EXPECT_EQ(icon.pixel(189, 96), qRgb(30, 120, 220));
+}
+
 namespace {
 
 struct ProcessResult {
@@ -336,9 +375,12 @@ TEST(CliProgram, HelpShowsOurOptionsUnderTheProgramsName) {
         EXPECT_FALSE(r.out.contains(QStringLiteral(GLYPHON_CLI_PROGRAM)));
     }
     const ProcessResult r = runProgram({QStringLiteral("generate"), QStringLiteral("--help")});
-    for (const char *option : {"-o, --output DIR", "--platforms LIST", "--rounded-corners[=PX]",
-                               "--padding[=PX]", "--tint COLOR", "--tint-opacity X", "--force"})
+    for (const char *option :
+         {"-o, --output DIR", "--platforms LIST", "--rounded-corners[=PX]", "--padding[=PX]", "--tint COLOR",
+          "--tint-opacity X", "--pad-to-square", "--force"})
         EXPECT_TRUE(r.out.contains(QLatin1String(option))) << option;
+    EXPECT_TRUE(runProgram({QStringLiteral("validate"), QStringLiteral("--help")})
+                    .out.contains(QStringLiteral("--pad-to-square")));
 }
 
 // libpng warns about the first and refuses the second, on standard error, past Qt's own handler.

@@ -73,7 +73,9 @@ TEST_F(AndroidIconWriter, WritesFiveDensitiesAndNothingElse) {
 TEST_F(AndroidIconWriter, BlockedDensityFolderAbandonsTheSmallerOnes) {
     block(QStringLiteral("Android/mipmap-xhdpi"));
     Recorded rec;
-    EXPECT_EQ(writeAndroidIcons(source, dir.path(), rec.sink()), 1);
+    int written = 0;
+    EXPECT_EQ(writeAndroidIcons(source, dir.path(), rec.sink(), &written), 1);
+    EXPECT_EQ(written, 2);
     ASSERT_EQ(rec.messages.size(), 1);
     EXPECT_TRUE(rec.messages.first().contains(QStringLiteral("mipmap-xhdpi")));
     EXPECT_EQ(QImageReader(launcher("mipmap-xxxhdpi")).size(), QSize(192, 192));
@@ -85,7 +87,9 @@ TEST_F(AndroidIconWriter, BlockedDensityFolderAbandonsTheSmallerOnes) {
 TEST_F(AndroidIconWriter, BlockedAndroidFolderWritesNothing) {
     block(QStringLiteral("Android"));
     Recorded rec;
-    EXPECT_EQ(writeAndroidIcons(source, dir.path(), rec.sink()), 1);
+    int written = 0;
+    EXPECT_EQ(writeAndroidIcons(source, dir.path(), rec.sink(), &written), 1);
+    EXPECT_EQ(written, 0);
     EXPECT_EQ(rec.messages.size(), 1);
     EXPECT_EQ(allFiles(), QStringList{QStringLiteral("Android")});
 }
@@ -93,7 +97,9 @@ TEST_F(AndroidIconWriter, BlockedAndroidFolderWritesNothing) {
 TEST_F(AndroidIconWriter, BlockedLauncherFileLetsTheNextDensityFollow) {
     ASSERT_TRUE(QDir().mkpath(launcher("mipmap-xxhdpi")));
     Recorded rec;
-    EXPECT_EQ(writeAndroidIcons(source, dir.path(), rec.sink()), 1);
+    int written = 0;
+    EXPECT_EQ(writeAndroidIcons(source, dir.path(), rec.sink(), &written), 1);
+    EXPECT_EQ(written, 4);
     EXPECT_EQ(rec.messages.size(), 1);
     EXPECT_EQ(allFiles().size(), 4);
     EXPECT_EQ(QImageReader(launcher("mipmap-mdpi")).size(), QSize(48, 48));

@@ -135,6 +135,47 @@ TEST(Renderer, PadThatLeavesNoPictureYieldsNothing) {
     EXPECT_TRUE(padImage(source, 511));
 }
 
+TEST(Renderer, PadToSquareCentresTheSourceUnscaledOnTheLongerSide) {
+    const struct {
+        QSize source;
+        int edge;
+        QPoint origin;
+    } cases[] = {
+        {{1200, 800}, 1200, {0, 200}},
+        {{800, 1201}, 1201, {200, 0}}, // the odd pixel of margin goes to the right
+        {{5, 2}, 5, {0, 1}},
+        {{1024, 1024}, 1024, {0, 0}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.source.width());
+        QImage source(c.source, QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < source.height(); ++y)
+            for (int x = 0; x < source.width(); ++x)
+                source.setPixel(x, y, qRgba(x % 256, y % 256, 90, 255));
+        const auto square = padToSquare(Image(source));
+        ASSERT_TRUE(square);
+        ASSERT_EQ(square->bitmap().size(), QSize(c.edge, c.edge));
+        EXPECT_EQ(square->size(), QSizeF(c.edge, c.edge));
+        const QRect placed(c.origin, c.source);
+        EXPECT_EQ(square->bitmap().copy(placed), source);
+        for (int y = 0; y < c.edge; ++y) {
+            for (int x = 0; x < c.edge; ++x) {
+                if (!placed.contains(x, y)) {
+                    ASSERT_EQ(square->bitmap().pixel(x, y), 0u) << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+TEST(Renderer, PadToSquareRefusesSquaresBeyondTheSourceLimit) {
+    EXPECT_TRUE(fitsPaddedToSquare({16383, 10}));
+    EXPECT_FALSE(fitsPaddedToSquare({16384, 10}));
+    EXPECT_FALSE(fitsPaddedToSquare({10, 20000}));
+    EXPECT_FALSE(fitsPaddedToSquare({0, 10}));
+    EXPECT_FALSE(padToSquare(Image()));
+}
+
 TEST(PngEncoder, WritesRgbaWithStraightAlphaThatDecodesExactly) {
     QImage straight(48, 48, QImage::Format_ARGB32);
     for (int y = 0; y < 48; ++y)

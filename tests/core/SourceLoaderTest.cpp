@@ -245,6 +245,7 @@ TEST(SourceLoader, NamesTheFileAndTheReasonForEveryRefusal) {
         const auto loaded = loadSourceImage(c.path);
         EXPECT_FALSE(loaded.image) << c.path.toStdString();
         EXPECT_EQ(loaded.error, QDir::toNativeSeparators(c.path) + u": "_s + c.reason);
+        EXPECT_EQ(loaded.reason, c.reason);
     }
 }
 

@@ -244,7 +244,9 @@ TEST_F(WebIconWriter, BlockedFileGivesOneMessageAndTheRestFollow) {
         const QString folder = run.filePath(QStringLiteral("FavIcon"));
         ASSERT_TRUE(QDir().mkpath(QDir(folder).filePath(QLatin1String(c.blocked))));
         Recorded rec;
-        EXPECT_EQ(writeWebIcons(source, run.path(), rec.sink()), 1);
+        int written = 0;
+        EXPECT_EQ(writeWebIcons(source, run.path(), rec.sink(), &written), 1);
+        EXPECT_EQ(written, c.written);
         ASSERT_EQ(rec.messages.size(), 1);
         EXPECT_TRUE(rec.messages.first().contains(QLatin1String(c.blocked)));
         EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), c.written);

@@ -42,8 +42,12 @@ GlyphonApp::GlyphonApp(QSettings &settings, ShellSeams seams, QObject *parent)
     : QObject(parent), m_seams(std::move(seams)),
       m_delegate(new AppDelegate(&settings, m_seams.updaterConfig.value_or(defaultUpdaterConfig(settings)),
                                  m_seams.openUrl, this)) {
-    m_state = std::make_unique<ContentViewState>(
-        settings, desktopSeams([this]() -> QWidget * { return m_window.get(); }));
+    ContentViewSeams desktop = desktopSeams([this]() -> QWidget * { return m_window.get(); });
+    // The output folder opens like every other link of the application, so tests see it too.
+    desktop.openFolder = [open = m_seams.openUrl](const QString &folder) {
+        open(QUrl::fromLocalFile(folder));
+    };
+    m_state = std::make_unique<ContentViewState>(settings, std::move(desktop));
     m_window = std::make_unique<MainWindow>(*m_state);
     buildMenus();
     buildTray();

@@ -2,10 +2,12 @@
 
 #include "Placeholder.h"
 #include "SettingsValues.h"
+#include "imaging/Renderer.h"
 #include "imaging/SourceLoader.h"
 #include "writers/FailureSink.h"
 #include "writers/IconSets.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QPointer>
@@ -67,6 +69,14 @@ double storedComponent(QSettings &store, const QString &key, double fallback) {
 }
 
 } // namespace
+
+QString IntakeFailure::name() const {
+    if (!url.isLocalFile())
+        return url.toDisplayString();
+    const QString path = QDir::cleanPath(url.toLocalFile());
+    const QString name = QFileInfo(path).fileName();
+    return name.isEmpty() ? QDir::toNativeSeparators(path) : name;
+}
 
 ContentViewState::ContentViewState(QSettings &store, ContentViewSeams seams, QObject *parent)
     : QObject(parent), m_store(store), m_seams(std::move(seams)) {
@@ -407,12 +417,53 @@ void ContentViewState::setCurrentStep(ViewStep value) {
     emit currentStepChanged();
 }
 
-void ContentViewState::setGenerationFailures(int count, const QString &firstMessage) {
-    if (count == m_generationFailures && firstMessage == m_firstFailureMessage)
+void ContentViewState::setGenerationOutcome(const QStringList &failures, int filesWritten) {
+    if (failures == m_generationFailureMessages && filesWritten == m_generationFilesWritten)
         return;
-    m_generationFailures = count;
-    m_firstFailureMessage = firstMessage;
+    m_generationFailureMessages = failures;
+    m_generationFilesWritten = filesWritten;
     emit generationFailuresChanged();
+}
+
+void ContentViewState::setHasWriteFailures(bool value) {
+    if (value == m_hasWriteFailures)
+        return;
+    m_hasWriteFailures = value;
+    emit hasWriteFailuresChanged();
+}
+
+void ContentViewState::setOutputFolder(const QString &value) {
+    if (value == m_outputFolder)
+        return;
+    m_outputFolder = value;
+    emit outputFolderChanged();
+}
+
+void ContentViewState::setIntakeFailure(const std::optional<IntakeFailure> &value) {
+    if (value == m_intakeFailure)
+        return;
+    m_intakeFailure = value;
+    emit intakeFailureChanged();
+}
+
+void ContentViewState::dismissWriteFailures() {
+    setHasWriteFailures(false);
+}
+
+void ContentViewState::dismissIntakeFailure() {
+    setIntakeFailure(std::nullopt);
+}
+
+void ContentViewState::showOutputFolder() {
+    if (m_outputFolder.isEmpty())
+        return;
+    m_outputFolderShown = true;
+    if (m_seams.openFolder)
+        m_seams.openFolder(m_outputFolder);
+}
+
+bool ContentViewState::anyPlatformSelected() const {
+    return forMacos() || forIos() || forWatchos() || forAndroid() || forFavicon();
 }
 
 // Settings store
@@ -519,9 +570,7 @@ bool ContentViewState::handleDrop(const QMimeData *mime) {
     const QList<QUrl> urls = mime ? mime->urls() : QList<QUrl>();
     if (urls.isEmpty())
         return true;
-    // Only a file can be loaded; anything else fails silently, like an unreadable file.
-    if (urls.first().isLocalFile())
-        loadInBackground(urls.first());
+    loadInBackground(urls.first());
     return true;
 }
 
@@ -531,24 +580,70 @@ void ContentViewState::openFile(const QString &path) {
     loadInBackground(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
 }
 
+// Every way in (a drop, Open Image…, the command line, a later launch's hand-over) ends here, so each
+// reports a file it cannot read the same way.
 void ContentViewState::loadInBackground(const QUrl &url) {
+    if (!url.isLocalFile()) {
+        refuseImage(url, QStringLiteral("only files on this computer can be opened"));
+        return;
+    }
     runInBackground([this, url] {
         LoadResult loaded = loadSourceImage(url.toLocalFile());
-        if (!loaded.image)
+        if (!loaded.image) {
+            QMetaObject::invokeMethod(
+                this, [this, url, reason = loaded.reason] { refuseImage(url, reason); },
+                Qt::QueuedConnection);
             return;
+        }
         QMetaObject::invokeMethod(
             this, [this, url, image = *loaded.image] { acceptImage(url, image); }, Qt::QueuedConnection);
     });
 }
 
 void ContentViewState::acceptImage(const QUrl &url, const Image &image) {
+    setIntakeFailure(std::nullopt);
+    setHasWriteFailures(false);
     setSomethingDropped(true);
     setImageUrl(url);
     setImage(image);
     setImageValidation(validateImage(image));
 }
 
+void ContentViewState::refuseImage(const QUrl &url, const QString &reason) {
+    // The newest news wins the banner: a failed run's report gives way to it.
+    setHasWriteFailures(false);
+    setIntakeFailure(IntakeFailure{url, reason});
+}
+
+bool ContentViewState::canPadToSquare() const {
+    return m_somethingDropped && m_image && m_image->pixelWidth() != m_image->pixelHeight() &&
+           fitsPaddedToSquare(m_image->bitmap().size());
+}
+
+void ContentViewState::padToSquare() {
+    if (m_hasProgress || !canPadToSquare())
+        return;
+    runInBackground([this, source = *m_image] {
+        // Nothing only when no canvas could be made; the source then simply stays.
+        const auto square = glyphon::padToSquare(source);
+        if (!square)
+            return;
+        QMetaObject::invokeMethod(
+            this,
+            [this, source, square = *square] {
+                // An image taken in meanwhile wins over the padded one.
+                if (!sameImage(m_image, source))
+                    return;
+                setImage(square);
+                setImageValidation(validateImage(square));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
 void ContentViewState::clearImage() {
+    setIntakeFailure(std::nullopt);
+    setHasWriteFailures(false);
     // The image's reaction runs after all five steps, or step 2 would blank the placeholder it shows.
     ++m_reactionHold;
     setImage(placeholderImage());
@@ -605,6 +700,9 @@ void ContentViewState::generatePressed() {
 }
 
 void ContentViewState::createIconsPressed() {
+    // The sheet offers no "Create Icons" then; a run over nothing would only report a success.
+    if (!anyPlatformSelected())
+        return;
     setShowingPlatformSheet(false);
     printLine("button clicked!");
     chooseOutputFolder([self = QPointer<ContentViewState>(this)](const QList<QUrl> &locations) {
@@ -621,42 +719,47 @@ void ContentViewState::chooseOutputFolder(std::function<void(const QList<QUrl> &
 }
 
 void ContentViewState::startGeneration(const QList<QUrl> &locations) {
-    // A second run over the first would interleave their flags; a run needs a folder and an image.
-    if (m_isProcessing || !m_image || locations.isEmpty() || !locations.first().isLocalFile())
+    // A second run over the first would interleave their flags; a run needs a folder, an image and at
+    // least one platform, or it would report a success for nothing.
+    if (m_isProcessing || !m_image || locations.isEmpty() || !locations.first().isLocalFile() ||
+        !anyPlatformSelected())
         return;
+    setIntakeFailure(std::nullopt);
+    setHasWriteFailures(false);
     setIsProcessing(true);
     setHasProgress(true);
     setHasSuccess(false);
     const QString folder = locations.first().toLocalFile();
+    setOutputFolder(folder);
+    m_outputFolderShown = false;
     const int count =
         int(forMacos()) + int(forIos()) + int(forWatchos()) + int(forAndroid()) + int(forFavicon());
     setProgress(0.0);
     setTotalProgress(count);
-    setGenerationFailures(0, {});
+    setGenerationOutcome({}, 0);
     const Image processed = applyEffects(*m_image, m_effects);
 
     runInBackground([this, processed, folder] {
         const std::array<const std::atomic<bool> *, 5> selected = {&m_forMacos, &m_forIos, &m_forWatchos,
                                                                    &m_forAndroid, &m_forFavicon};
         std::mutex sinkLock;
-        int failures = 0;
-        QString firstMessage;
+        QStringList failures;
+        int written = 0;
         const FailureSink sink = [&](const QString &description) {
             printFailure(description);
             std::lock_guard lock(sinkLock);
-            if (failures++ == 0)
-                firstMessage = description;
+            failures.append(description);
         };
         for (std::size_t row = 0; row < allPlatforms.size(); ++row) {
             // Read as the row is reached, not snapshotted at the start.
             if (!selected[row]->load())
                 continue;
-            writePlatform(allPlatforms[row], processed, folder, sink);
+            writePlatform(allPlatforms[row], processed, folder, sink, &written);
             std::lock_guard lock(sinkLock);
             QMetaObject::invokeMethod(
                 this,
-                [this, failures, firstMessage] {
-                    setGenerationFailures(failures, firstMessage);
+                [this, failures, written] {
+                    setGenerationOutcome(failures, written);
                     setProgress(m_progress + 1.0);
                 },
                 Qt::QueuedConnection);
@@ -668,14 +771,20 @@ void ContentViewState::startGeneration(const QList<QUrl> &locations) {
 
 void ContentViewState::finishGeneration(const QString &folder) {
     setHasProgress(false);
-    setHasSuccess(true);
+    // A run with failures reports them until the user has read them, instead of a success that goes.
+    if (m_generationFailureMessages.isEmpty())
+        setHasSuccess(true);
+    else
+        setHasWriteFailures(true);
     QTimer::singleShot(m_seams.successHold, this, [this, folder] { closeGeneration(folder); });
 }
 
 void ContentViewState::closeGeneration(const QString &folder) {
     setIsProcessing(false);
     setHasSuccess(false);
-    if (m_seams.openFolder)
+    // An empty or untouched folder is no answer to "where are my icons"; one already shown needs no second
+    // window.
+    if (m_generationFilesWritten > 0 && !m_outputFolderShown && m_seams.openFolder)
         m_seams.openFolder(folder);
 }
 

@@ -9,6 +9,7 @@
 #include <QMutex>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QThreadPool>
 #include <QUrl>
 #include <atomic>
@@ -39,11 +40,23 @@ struct DefaultSettings {
     double paddingPx = 100.0;
 };
 
+// A file that could not be taken in, and why; the image and settings stayed as they were.
+struct IntakeFailure {
+    QUrl url;
+    QString reason;
+
+    // The file's name as a person knows it: the last part of its path.
+    QString name() const;
+
+    friend bool operator==(const IntakeFailure &, const IntakeFailure &) = default;
+};
+
 // What the state needs from the desktop but must not reach itself, so tests can stand in for it.
 struct ContentViewSeams {
     // Shows the modal folder chooser; calls the completion with the chosen folder only if the user confirmed.
     std::function<void(std::function<void(const QList<QUrl> &)>)> chooseFolder;
-    // Shows the folder in the system's file browser.
+    // Shows the folder in the system's file browser: at the end of a run that wrote something, and on
+    // request.
     std::function<void(const QString &folder)> openFolder;
     // How long the success banner stays before the folder opens.
     std::chrono::milliseconds successHold{3000};
@@ -90,6 +103,8 @@ class ContentViewState : public QObject {
         bool somethingDropped READ somethingDropped WRITE setSomethingDropped NOTIFY somethingDroppedChanged)
     Q_PROPERTY(
         bool showNoImageAlert READ showNoImageAlert WRITE setShowNoImageAlert NOTIFY showNoImageAlertChanged)
+    Q_PROPERTY(bool hasWriteFailures READ hasWriteFailures NOTIFY hasWriteFailuresChanged)
+    Q_PROPERTY(QString outputFolder READ outputFolder NOTIFY outputFolderChanged)
 
 public:
     static const DefaultSettings defaultSettings;
@@ -177,9 +192,25 @@ public:
     void setShowNoImageAlert(bool value);
     void setCurrentStep(ViewStep value);
 
-    // Outcome of the last run: failures the writers reported, so the window can tell success from failure.
-    int generationFailures() const { return m_generationFailures; }
-    QString firstFailureMessage() const { return m_firstFailureMessage; }
+    // Outcome of the last run: every failure the writers reported, in order, and how many file writes
+    // succeeded, so the window can tell success from partial failure from nothing written.
+    int generationFailures() const { return int(m_generationFailureMessages.size()); }
+    const QStringList &generationFailureMessages() const { return m_generationFailureMessages; }
+    int generationFilesWritten() const { return m_generationFilesWritten; }
+    // The folder of the last run, from its start.
+    QString outputFolder() const { return m_outputFolder; }
+    // True from the end of a run with failures until dismissed or the next run, image or clear.
+    bool hasWriteFailures() const { return m_hasWriteFailures; }
+    void dismissWriteFailures();
+    // Opens the last run's folder in the file browser; the end of that run then does not open it again.
+    void showOutputFolder();
+
+    // The last file that could not be taken in, until dismissed or the next run, image or clear.
+    const std::optional<IntakeFailure> &intakeFailure() const { return m_intakeFailure; }
+    void dismissIntakeFailure();
+
+    // A run needs at least one platform; "Create Icons" is offered only then.
+    bool anyPlatformSelected() const;
 
     // The effect settings of this moment, as the preview and the run apply them.
     EffectSettings effectSettings() const { return m_effects; }
@@ -195,7 +226,13 @@ public:
     bool handleDrop(const QMimeData *mime);
     void openFile(const QString &path);
     void acceptImage(const QUrl &url, const Image &image);
+    // A file that yielded no image: the image, its validation and the settings stay.
+    void refuseImage(const QUrl &url, const QString &reason);
     void clearImage();
+    // Whether the dropped image is not square and can be padded to a square within the source limit.
+    bool canPadToSquare() const;
+    // Gives the dropped image a transparent margin on its shorter sides, then validates and previews it.
+    void padToSquare();
 
     // Live preview
     void updatePreview();
@@ -253,6 +290,9 @@ signals:
     void currentStepChanged();
 
     void generationFailuresChanged();
+    void hasWriteFailuresChanged();
+    void outputFolderChanged();
+    void intakeFailureChanged();
 
 private:
     void connectReactions();
@@ -262,7 +302,10 @@ private:
     void setEffects(const std::function<void(EffectSettings &)> &change);
     void loadInBackground(const QUrl &url);
     void runInBackground(std::function<void()> job);
-    void setGenerationFailures(int count, const QString &firstMessage);
+    void setGenerationOutcome(const QStringList &failures, int filesWritten);
+    void setHasWriteFailures(bool value);
+    void setOutputFolder(const QString &value);
+    void setIntakeFailure(const std::optional<IntakeFailure> &value);
 
     QSettings &m_store;
     ContentViewSeams m_seams;
@@ -302,8 +345,12 @@ private:
     bool m_showNoImageAlert = false;
     ViewStep m_currentStep = ViewStep::editing;
 
-    int m_generationFailures = 0;
-    QString m_firstFailureMessage;
+    QStringList m_generationFailureMessages;
+    int m_generationFilesWritten = 0;
+    QString m_outputFolder;
+    bool m_hasWriteFailures = false;
+    bool m_outputFolderShown = false;
+    std::optional<IntakeFailure> m_intakeFailure;
 
     // Held while clearImage runs its steps, so the image's reaction sees their end state.
     int m_reactionHold = 0;

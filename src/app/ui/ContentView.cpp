@@ -6,6 +6,7 @@
 #include "CrossFade.h"
 #include "DisclosureGroup.h"
 #include "ImageArea.h"
+#include "OutcomeBanner.h"
 #include "PlatformSheet.h"
 #include "SettingsPanel.h"
 #include "Symbols.h"
@@ -23,7 +24,7 @@ ContentView::ContentView(ContentViewState &state, QWidget *parent)
     auto *column = new QWidget;
     m_imageArea = new ImageArea(state, column);
     m_progressBanner = new Banner(column);
-    m_outcomeBanner = new Banner(column);
+    m_outcomeBanner = new OutcomeBanner(state, column);
     m_settingsPanel = new SettingsPanel(state);
     m_settings = new DisclosureGroup(QStringLiteral("Settings"), QStringLiteral("gearshape.fill"),
                                      m_settingsPanel, column);
@@ -55,14 +56,6 @@ ContentView::ContentView(ContentViewState &state, QWidget *parent)
     bind();
 }
 
-QString ContentView::runFailuresText(int failures, const QString &firstMessage) {
-    QString text = QStringLiteral("Some icons could not be written (") + QString::number(failures) +
-                   (failures == 1 ? QStringLiteral(" failure)") : QStringLiteral(" failures)"));
-    if (!firstMessage.isEmpty())
-        text += QStringLiteral(": ") + firstMessage;
-    return text;
-}
-
 void ContentView::bind() {
     connect(m_generate, &QPushButton::clicked, this, [this] { m_state.generatePressed(); });
     // Clearing, the grid toggle and the reset change the window at a stroke; the whole view blends over.
@@ -74,10 +67,8 @@ void ContentView::bind() {
             [this] { m_settings->setExpanded(m_state.isExpanded(), isVisible()); });
     m_settings->setExpanded(m_state.isExpanded(), false);
 
-    for (auto signal :
-         {&ContentViewState::hasProgressChanged, &ContentViewState::progressChanged,
-          &ContentViewState::totalProgressChanged, &ContentViewState::hasSuccessChanged,
-          &ContentViewState::imageValidationChanged, &ContentViewState::generationFailuresChanged})
+    for (auto signal : {&ContentViewState::hasProgressChanged, &ContentViewState::progressChanged,
+                        &ContentViewState::totalProgressChanged})
         connect(&m_state, signal, this, &ContentView::refreshBanners);
     for (auto signal : {&ContentViewState::isProcessingChanged, &ContentViewState::imageValidationChanged})
         connect(&m_state, signal, this, &ContentView::refreshGenerate);
@@ -95,26 +86,6 @@ void ContentView::refreshBanners() {
     m_progressBanner->setVisible(m_state.hasProgress());
     if (m_state.hasProgress())
         m_progressBanner->showProgress(m_state.progress(), m_state.totalProgress());
-
-    const auto &validation = m_state.imageValidation();
-    if (m_state.hasSuccess() && m_state.generationFailures() > 0) {
-        m_outcomeBanner->showMessage(
-            Banner::Kind::runFailures, QStringLiteral("exclamationmark.circle"),
-            runFailuresText(m_state.generationFailures(), m_state.firstFailureMessage()));
-    } else if (m_state.hasSuccess()) {
-        m_outcomeBanner->showMessage(Banner::Kind::success, QStringLiteral("checkmark"),
-                                     QStringLiteral("Your icons have been generated!"));
-    } else if (validation && validation->type == ValidationType::error) {
-        m_outcomeBanner->showMessage(Banner::Kind::validationError,
-                                     QStringLiteral("exclamationmark.triangle"), validation->message);
-    } else if (validation && validation->type == ValidationType::warning) {
-        m_outcomeBanner->showMessage(Banner::Kind::validationWarning,
-                                     QStringLiteral("exclamationmark.circle"), validation->message);
-    } else {
-        m_outcomeBanner->hide();
-        return;
-    }
-    m_outcomeBanner->show();
 }
 
 void ContentView::refreshGenerate() {

@@ -36,9 +36,6 @@ public:
     // The alert while it is shown, else null.
     QMessageBox *noImageAlert() const { return m_alert; }
 
-    // The warning that replaces "Your icons have been generated!" after a run in which files failed.
-    static QString runFailuresText(int failures, const QString &firstMessage);
-
 private:
     void bind();
     void refreshBanners();

@@ -3,6 +3,7 @@
 #include "ButtonStyles.h"
 #include "ContentViewState.h"
 #include "SwitchToggle.h"
+#include "Theme.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -53,6 +54,12 @@ PlatformSheet::PlatformSheet(ContentViewState &state, QWidget *parent) : QDialog
     m_cancel->setAutoDefault(false);
     m_createIcons->setDefault(true);
 
+    m_noPlatformHint = new QLabel(QStringLiteral("Turn on at least one platform."), this);
+    m_noPlatformHint->setAlignment(Qt::AlignCenter);
+    QPalette hintPalette = m_noPlatformHint->palette();
+    hintPalette.setColor(QPalette::WindowText, secondaryTextColor(hintPalette));
+    m_noPlatformHint->setPalette(hintPalette);
+
     const auto row = [](std::initializer_list<QWidget *> widgets, int spacing) {
         auto *layout = new QHBoxLayout;
         layout->setSpacing(spacing);
@@ -77,8 +84,8 @@ PlatformSheet::PlatformSheet(ContentViewState &state, QWidget *parent) : QDialog
     column->setContentsMargins(20, 20, 20, 20);
     column->addWidget(title);
     column->addLayout(switches);
+    column->addWidget(m_noPlatformHint);
     column->addLayout(buttons);
-    setFixedHeight(sizeHint().height());
 
     bind();
 }
@@ -129,6 +136,12 @@ void PlatformSheet::refresh() {
         toggle->setChecked(on);
         toggle->update();
     }
+    const bool any = m_state.anyPlatformSelected();
+    m_createIcons->setEnabled(any);
+    m_createIcons->setToolTip(any ? QString() : m_noPlatformHint->text());
+    m_noPlatformHint->setVisible(!any);
+    // The sheet is as tall as its content, the hint's line included only while it shows.
+    setFixedHeight(sizeHint().height());
 }
 
 } // namespace glyphon

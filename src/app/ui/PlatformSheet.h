@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+class QLabel;
+
 namespace glyphon {
 
 class ContentViewState;
@@ -24,6 +26,8 @@ public:
     SwitchToggle *faviconSwitch() const { return m_favicon; }
     StyledButton *cancelButton() const { return m_cancel; }
     StyledButton *createIconsButton() const { return m_createIcons; }
+    // Says why "Create Icons" is off while no platform is on; hidden otherwise.
+    QLabel *noPlatformHint() const { return m_noPlatformHint; }
 
     // "Cancel": closes the sheet; the switches keep whatever they were set to.
     void cancelPressed();
@@ -43,6 +47,7 @@ private:
     SwitchToggle *m_favicon;
     StyledButton *m_cancel;
     StyledButton *m_createIcons;
+    QLabel *m_noPlatformHint;
 };
 
 } // namespace glyphon

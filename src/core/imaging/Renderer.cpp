@@ -2,8 +2,10 @@
 
 #include "PngEncoder.h"
 #include "Resampler.h"
+#include "SourceLoader.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -66,6 +68,27 @@ std::optional<Image> padImage(const Image &image, double padding) {
     }
     painter.end();
     return Image(*canvas, QSizeF(outer, outer));
+}
+
+bool fitsPaddedToSquare(QSize pixels) {
+    const qint64 edge = std::max(pixels.width(), pixels.height());
+    return pixels.width() > 0 && pixels.height() > 0 && edge * edge <= maxSourcePixels;
+}
+
+std::optional<Image> padToSquare(const Image &image) {
+    if (image.isNull() || !fitsPaddedToSquare(image.bitmap().size()))
+        return std::nullopt;
+    const int width = image.pixelWidth();
+    const int height = image.pixelHeight();
+    const int edge = std::max(width, height);
+    auto canvas = transparentCanvas(edge, edge);
+    if (!canvas)
+        return std::nullopt;
+    QPainter painter(&*canvas);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QPoint((edge - width) / 2, (edge - height) / 2), image.bitmap());
+    painter.end();
+    return Image(*canvas);
 }
 
 QByteArray pngData(const Image &image) {

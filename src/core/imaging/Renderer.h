@@ -15,6 +15,14 @@ std::optional<Image> resizeImage(const Image &image, double width, double height
 // W × W canvas (W = the source's point width). Nothing when no picture would remain.
 std::optional<Image> padImage(const Image &image, double padding);
 
+// Whether padToSquare can square a source of this pixel size: the square stays within maxSourcePixels.
+bool fitsPaddedToSquare(QSize pixels);
+
+// The source on a transparent square canvas as wide as its longer side, the shorter side padded equally on
+// both sides (an odd pixel goes after), one point per pixel. Nothing when it does not fit or the canvas
+// cannot be made.
+std::optional<Image> padToSquare(const Image &image);
+
 // The bitmap as an 8-bit RGBA PNG with straight alpha; empty when there is no bitmap.
 QByteArray pngData(const Image &image);
 

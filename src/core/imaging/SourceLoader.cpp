@@ -24,7 +24,7 @@ constexpr qint64 maxSvgBytes = 64 * 1024 * 1024;
 constexpr int allocationLimitMiB = int((maxSourcePixels * 8 + (1 << 20) - 1) >> 20);
 
 LoadResult failure(const QString &path, const QString &reason) {
-    return {std::nullopt, QDir::toNativeSeparators(path) + u": "_s + reason};
+    return {std::nullopt, QDir::toNativeSeparators(path) + u": "_s + reason, reason};
 }
 
 bool isGzip(const QByteArray &data) {
@@ -82,7 +82,7 @@ LoadResult loadSvg(const QString &path, QFile &file) {
     const QImage picture = rasteriseSvg(bytes, svgLongerEdge, &reason);
     if (picture.isNull())
         return failure(path, reason);
-    return {Image(picture), {}};
+    return {Image(picture), {}, {}};
 }
 
 bool tooManyPixels(QSize size) {
@@ -121,7 +121,7 @@ std::optional<LoadResult> loadPlainPng(const QString &path, QFile &file) {
     const PngDecodeResult decoded = decodePlainPng(bytes);
     switch (decoded.status) {
     case PngDecodeResult::Status::Decoded:
-        return LoadResult{Image(decoded.image), {}};
+        return LoadResult{Image(decoded.image), {}, {}};
     case PngDecodeResult::Status::TooLarge:
         return failure(path, tooManyPixelsReason(decoded.declaredSize));
     case PngDecodeResult::Status::Damaged:
@@ -170,7 +170,7 @@ LoadResult loadSourceImage(const QString &path) {
         return failure(path, tooManyPixelsReason(image.size()));
     if (!hasCompleteImageData(format, file))
         return failure(path, u"the image data is damaged or incomplete (the file ends early)"_s);
-    return {Image(inSrgb(image)), {}};
+    return {Image(inSrgb(image)), {}, {}};
 }
 
 } // namespace glyphon

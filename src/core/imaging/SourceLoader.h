@@ -12,7 +12,8 @@ inline constexpr qint64 maxSourcePixels = 268402689;
 
 struct LoadResult {
     std::optional<Image> image;
-    QString error; // why there is no image, naming the file; empty on success
+    QString error;  // why there is no image, naming the file; empty on success
+    QString reason; // the same without the file's name, for a caller that names it its own way
 };
 
 // The one way a source file becomes an Image: upright (EXIF), first frame, sRGB, size checked on

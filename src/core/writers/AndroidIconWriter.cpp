@@ -26,8 +26,9 @@ constexpr std::array<Density, 5> densities = {{
 
 } // namespace
 
-int writeAndroidIcons(const Image &image, const QString &outputFolder, const FailureSink &sink) {
-    FailureCounter fail(sink);
+int writeAndroidIcons(const Image &image, const QString &outputFolder, const FailureSink &sink,
+                      int *written) {
+    FailureCounter fail(sink, written);
 
     const QDir android(QDir(outputFolder).filePath(QStringLiteral("Android")));
     QString error;
@@ -49,8 +50,8 @@ int writeAndroidIcons(const Image &image, const QString &outputFolder, const Fai
         }
         if (pngs.at(i).isEmpty())
             continue;
-        if (!writeFile(QDir(folder).filePath(QStringLiteral("ic_launcher.png")), pngs.at(i), &error))
-            fail(error);
+        fail.tally(writeFile(QDir(folder).filePath(QStringLiteral("ic_launcher.png")), pngs.at(i), &error),
+                   error);
     }
     return fail.count();
 }

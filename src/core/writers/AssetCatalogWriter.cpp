@@ -25,8 +25,8 @@ QString sizeText(float size) {
 } // namespace
 
 int writeAssetCatalog(const Image &image, const QString &platformKey, const QString &outputFolder,
-                      const FailureSink &sink) {
-    FailureCounter fail(sink);
+                      const FailureSink &sink, int *written) {
+    FailureCounter fail(sink, written);
 
     const QString setFolder =
         QDir(outputFolder).filePath(platformKey + QStringLiteral("/AppIcon.appiconset"));
@@ -56,8 +56,8 @@ int writeAssetCatalog(const Image &image, const QString &platformKey, const QStr
     for (qsizetype i = 0; i < slotList.size(); ++i) {
         const Slot &slot = slotList.at(i);
         const QString fileName = QString::number(slot.pixels) + QStringLiteral(".png");
-        if (!pngs.at(i).isEmpty() && !writeFile(QDir(setFolder).filePath(fileName), pngs.at(i), &error))
-            fail(error);
+        if (!pngs.at(i).isEmpty())
+            fail.tally(writeFile(QDir(setFolder).filePath(fileName), pngs.at(i), &error), error);
         QJsonObject entry;
         entry.insert(QStringLiteral("filename"), fileName);
         entry.insert(QStringLiteral("idiom"), slot.format->idiom);
@@ -72,8 +72,7 @@ int writeAssetCatalog(const Image &image, const QString &platformKey, const QStr
     QJsonObject root;
     root.insert(QStringLiteral("images"), images);
     const QByteArray json = QJsonDocument(root).toJson(QJsonDocument::Indented);
-    if (!writeFile(QDir(setFolder).filePath(QStringLiteral("Contents.json")), json, &error))
-        fail(error);
+    fail.tally(writeFile(QDir(setFolder).filePath(QStringLiteral("Contents.json")), json, &error), error);
     return fail.count();
 }
 

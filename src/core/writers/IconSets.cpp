@@ -22,17 +22,17 @@ QString platformName(Platform platform) {
     return {};
 }
 
-int writePlatform(Platform platform, const Image &image, const QString &outputFolder,
-                  const FailureSink &sink) {
+int writePlatform(Platform platform, const Image &image, const QString &outputFolder, const FailureSink &sink,
+                  int *written) {
     switch (platform) {
     case Platform::macOS:
     case Platform::iOS:
     case Platform::watchOS:
-        return writeAssetCatalog(image, platformName(platform), outputFolder, sink);
+        return writeAssetCatalog(image, platformName(platform), outputFolder, sink, written);
     case Platform::android:
-        return writeAndroidIcons(image, outputFolder, sink);
+        return writeAndroidIcons(image, outputFolder, sink, written);
     case Platform::web:
-        return writeWebIcons(image, outputFolder, sink);
+        return writeWebIcons(image, outputFolder, sink, written);
     }
     return 0;
 }

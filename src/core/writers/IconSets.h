@@ -16,8 +16,9 @@ inline constexpr std::array<Platform, 5> allPlatforms = {Platform::macOS, Platfo
 // The display name ("macOS", "iOS", "watchOS", "Android", "web").
 QString platformName(Platform platform);
 
-// Writes one platform's set below outputFolder; returns the number of failures reported to the sink.
+// Writes one platform's set below outputFolder; returns the number of failures reported to the sink and adds
+// the writes that succeeded to *written when given.
 int writePlatform(Platform platform, const Image &image, const QString &outputFolder,
-                  const FailureSink &sink = printFailure);
+                  const FailureSink &sink = printFailure, int *written = nullptr);
 
 } // namespace glyphon

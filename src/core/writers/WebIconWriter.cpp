@@ -127,8 +127,8 @@ std::optional<QByteArray> resourceText(const QString &resource, QString *error) 
 
 } // namespace
 
-int writeWebIcons(const Image &image, const QString &outputFolder, const FailureSink &sink) {
-    FailureCounter fail(sink);
+int writeWebIcons(const Image &image, const QString &outputFolder, const FailureSink &sink, int *written) {
+    FailureCounter fail(sink, written);
 
     const QDir folder(QDir(outputFolder).filePath(QStringLiteral("FavIcon")));
     QString error;
@@ -150,24 +150,24 @@ int writeWebIcons(const Image &image, const QString &outputFolder, const Failure
     const QList<QByteArray> pngs = renderPngs(image, edges);
 
     for (qsizetype i = 0; i < names.size(); ++i) {
-        if (!pngs.at(i).isEmpty() && !writeFile(folder.filePath(names.at(i)), pngs.at(i), &error))
-            fail(error);
+        if (!pngs.at(i).isEmpty())
+            fail.tally(writeFile(folder.filePath(names.at(i)), pngs.at(i), &error), error);
     }
 
     // A favicon.ico that silently fails to appear would leave the run reporting success.
-    if (!writeIco(folder.filePath(QStringLiteral("favicon.ico")), 16, 16, image, &error))
-        fail(error);
+    fail.tally(writeIco(folder.filePath(QStringLiteral("favicon.ico")), 16, 16, image, &error), error);
 
     // The browser configuration only follows a manifest that made it to disk.
     const auto manifest = resourceText(QStringLiteral(":/web/favicon_android_manifest.json"), &error);
-    if (!manifest || !writeFile(folder.filePath(QStringLiteral("manifest.json")), *manifest, &error)) {
-        fail(error);
+    const bool manifestWritten =
+        manifest && writeFile(folder.filePath(QStringLiteral("manifest.json")), *manifest, &error);
+    fail.tally(manifestWritten, error);
+    if (!manifestWritten)
         return fail.count();
-    }
     const auto browserConfig = resourceText(QStringLiteral(":/web/browser_config.xml"), &error);
-    if (!browserConfig ||
-        !writeFile(folder.filePath(QStringLiteral("browser_config.xml")), *browserConfig, &error))
-        fail(error);
+    fail.tally(browserConfig &&
+                   writeFile(folder.filePath(QStringLiteral("browser_config.xml")), *browserConfig, &error),
+               error);
     return fail.count();
 }
 

@@ -1,5 +1,7 @@
 #include "GlyphonApp.h"
 #include "AppDelegate.h"
+#include "Banner.h"
+#include "ButtonStyles.h"
 #include "ContentView.h"
 #include "ContentViewState.h"
 #include "FeedTestSupport.h"
@@ -9,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -191,6 +194,39 @@ TEST_F(GlyphonAppTest, SecondLaunchBringsTheWindowBackAndOpensItsFileAsIfDropped
         QTest::qWaitFor([&] { return m_app->state().imageUrl() == QUrl::fromLocalFile(file); }, 20000));
     EXPECT_TRUE(m_app->state().image().has_value());
     EXPECT_EQ(topLevel<MainWindow>().size(), 1);
+}
+
+TEST_F(GlyphonAppTest, UnreadableFilesFromALaunchOrALaterOneAreNamedAndTheFolderOpensThroughTheOpener) {
+    UpdaterConfig config;
+    config.currentVersion = QStringLiteral("0.1.0");
+    config.publicKey = m_keys.publicKey;
+    m_app = std::make_unique<GlyphonApp>(m_settings, ShellSeams{m_opener, config});
+    m_app->launch(m_dir.filePath(QStringLiteral("missing.png")));
+    Banner *banner = window().contentView()->outcomeBanner();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_app->state().intakeFailure().has_value(); }, 20000));
+    EXPECT_EQ(banner->message(), QStringLiteral("Couldn't open \"missing.png\": no such file"));
+    EXPECT_FALSE(m_app->state().somethingDropped());
+
+    QFile text(m_dir.filePath(QStringLiteral("x.png")));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("not a picture");
+    text.close();
+    m_app->activate(text.fileName());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_app->state().intakeFailure()->name() == u"x.png"_s; }, 20000));
+    EXPECT_TRUE(banner->isVisible());
+    EXPECT_TRUE(banner->message().startsWith(u"Couldn't open \"x.png\": "_s));
+
+    // "Show in Folder" and the end of a run both hand the folder to the application's one opener.
+    m_app->activate(QStringLiteral(GLYPHON_SOURCE_DIR "/resources/samples/apple-1024.png"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_app->state().somethingDropped(); }, 20000));
+    for (auto setter : {&ContentViewState::setForMacos, &ContentViewState::setForIos,
+                        &ContentViewState::setForWatchos, &ContentViewState::setForFavicon})
+        (m_app->state().*setter)(false);
+    const QString output = m_dir.filePath(QStringLiteral("icons"));
+    m_app->state().startGeneration({QUrl::fromLocalFile(output)});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_app->state().hasSuccess(); }, 20000));
+    QTest::mouseClick(banner->actionButton(), Qt::LeftButton);
+    EXPECT_EQ(m_opened, QList<QUrl>{QUrl::fromLocalFile(output)});
 }
 
 TEST_F(GlyphonAppTest, MenusReadExactlyAsDesignedWithTheirRolesAndStates) {

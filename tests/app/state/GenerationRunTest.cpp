@@ -85,6 +85,8 @@ TEST_F(GenerationRun, MacosAndAndroidStepTheProgressThenSucceedAndOpenTheFolder)
     EXPECT_EQ(m_flagsWhenOpened, (std::array<bool, 3>{false, false, false}));
     EXPECT_EQ(m_opened, QStringList{m_output});
     EXPECT_EQ(s.generationFailures(), 0);
+    EXPECT_FALSE(s.hasWriteFailures());
+    EXPECT_EQ(s.outputFolder(), m_output);
     EXPECT_TRUE(exists(QStringLiteral("macOS/AppIcon.appiconset/Contents.json")));
     EXPECT_TRUE(exists(QStringLiteral("Android/mipmap-mdpi/ic_launcher.png")));
     EXPECT_FALSE(exists(QStringLiteral("iOS")));
@@ -95,69 +97,156 @@ TEST_F(GenerationRun, MacosAndAndroidStepTheProgressThenSucceedAndOpenTheFolder)
     EXPECT_EQ(s.totalProgress(), 2.0);
 }
 
-TEST_F(GenerationRun, NoPlatformStillSucceedsAndOpensTheUnchangedFolder) {
+TEST_F(GenerationRun, NoPlatformIsNoRunAndCreateIconsDoesNothing) {
     ContentViewState &s = runState();
     selectOnly({false, false, false, false, false});
+    EXPECT_FALSE(s.anyPlatformSelected());
     QDir().mkpath(m_output);
     s.startGeneration({QUrl::fromLocalFile(m_output)});
-    EXPECT_EQ(s.totalProgress(), 0.0);
-    ASSERT_TRUE(runEnded());
-    EXPECT_TRUE(m_progress.isEmpty());
-    EXPECT_EQ(m_flagsAtSuccess, (std::array<bool, 3>{true, false, true}));
-    EXPECT_EQ(m_opened, QStringList{m_output});
-    EXPECT_TRUE(QDir(m_output).isEmpty());
+    EXPECT_EQ(flags(), (std::array<bool, 3>{false, false, false}));
+    EXPECT_EQ(s.totalProgress(), 1.0);
+
+    s.setShowingPlatformSheet(true);
+    ::testing::internal::CaptureStdout();
+    s.createIconsPressed();
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_TRUE(s.showingPlatformSheet());
+    EXPECT_EQ(m_chooserShown, 0);
+    settle(s);
+    EXPECT_TRUE(m_opened.isEmpty());
+
+    s.setForFavicon(true);
+    EXPECT_TRUE(s.anyPlatformSelected());
 }
 
-TEST_F(GenerationRun, WriterFailuresAreCountedPrintedAndTheFolderStillOpens) {
+// Blocks a platform's folder with a plain file of its name: that writer cannot write anything.
+void block(const QString &output, const char *platformFolder) {
+    QDir().mkpath(output);
+    QFile blocker(QDir(output).filePath(QLatin1String(platformFolder)));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+}
+
+TEST_F(GenerationRun, SomeFailuresAreListedWholeAndTheFolderStillOpens) {
     ContentViewState &s = runState();
     selectOnly({true, false, false, true, false});
-    QDir().mkpath(m_output);
-    // A plain file where the macOS folder belongs: that writer cannot write anything.
-    QFile blocker(QDir(m_output).filePath(QStringLiteral("macOS")));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-
+    block(m_output, "macOS");
     ::testing::internal::CaptureStdout();
     s.startGeneration({QUrl::fromLocalFile(m_output)});
     const bool ended = runEnded();
     const QString printed = QString::fromStdString(::testing::internal::GetCapturedStdout());
     ASSERT_TRUE(ended);
 
-    EXPECT_GT(s.generationFailures(), 0);
-    EXPECT_FALSE(s.firstFailureMessage().isEmpty());
-    EXPECT_TRUE(printed.startsWith(QStringLiteral("Something went wrong: ") + s.firstFailureMessage()));
-    EXPECT_EQ(printed.count(QStringLiteral("Something went wrong: ")), s.generationFailures());
-    // The next platform is still written and the run still ends normally.
+    ASSERT_EQ(s.generationFailures(), 1);
+    // Every failure is kept whole, and the documented line is printed for each, unchanged.
+    QStringList lines;
+    for (const QString &message : s.generationFailureMessages())
+        lines << QStringLiteral("Something went wrong: ") + message;
+    EXPECT_EQ(printed, lines.join(u'\n') + u'\n');
+    EXPECT_TRUE(s.generationFailureMessages().first().contains(QStringLiteral("macOS")));
+    EXPECT_EQ(s.generationFilesWritten(), 5);
     EXPECT_TRUE(exists(QStringLiteral("Android/mipmap-xxxhdpi/ic_launcher.png")));
     EXPECT_EQ(m_progress, (QList<double>{1.0, 2.0}));
+    // No success: the failures are reported instead, and stay after the hold.
+    EXPECT_EQ(m_flagsAtSuccess, (std::array<bool, 3>{false, false, false}));
+    EXPECT_TRUE(s.hasWriteFailures());
     EXPECT_EQ(m_opened, QStringList{m_output});
+    EXPECT_FALSE(s.isProcessing());
+}
+
+TEST_F(GenerationRun, NothingWrittenLeavesTheFolderClosedAndTheReportUp) {
+    ContentViewState &s = runState();
+    selectOnly({false, true, false, true, false});
+    block(m_output, "iOS");
+    block(m_output, "Android");
+    ::testing::internal::CaptureStdout();
+    s.startGeneration({QUrl::fromLocalFile(m_output)});
+    ASSERT_TRUE(waitUntil([&s] { return !s.isProcessing(); }));
+    ::testing::internal::GetCapturedStdout();
+    settle(s);
+    EXPECT_EQ(s.generationFailures(), 2);
+    EXPECT_EQ(s.generationFilesWritten(), 0);
+    EXPECT_TRUE(s.hasWriteFailures());
+    EXPECT_FALSE(s.hasSuccess());
+    EXPECT_TRUE(m_opened.isEmpty());
+    s.dismissWriteFailures();
+    EXPECT_FALSE(s.hasWriteFailures());
+    EXPECT_EQ(s.generationFailures(), 2); // the outcome itself stays readable
+}
+
+TEST_F(GenerationRun, TheFailureReportGoesWithTheNextRunImageOrClear) {
+    const struct {
+        const char *action;
+        std::function<void(ContentViewState &, const QString &)> act;
+    } cases[] = {
+        {"run", [](ContentViewState &s,
+                   const QString &output) { s.startGeneration({QUrl::fromLocalFile(output)}); }},
+        {"image",
+         [](ContentViewState &s, const QString &) { s.acceptImage(QUrl(), Image(filled(1024, Qt::red))); }},
+        {"clear", [](ContentViewState &s, const QString &) { s.clearImage(); }},
+        {"unreadable file", [](ContentViewState &s,
+                               const QString &output) { s.openFile(output + QStringLiteral("/none.png")); }},
+    };
+    ContentViewState &s = runState();
+    selectOnly({false, false, false, true, false});
+    block(m_output, "Android");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.action);
+        ::testing::internal::CaptureStdout();
+        s.startGeneration({QUrl::fromLocalFile(m_output)});
+        ASSERT_TRUE(waitUntil([&s] { return !s.isProcessing(); }));
+        ASSERT_TRUE(s.hasWriteFailures());
+        c.act(s, m_output);
+        // The unreadable file's report arrives from the background; a new run's failures come after this.
+        EXPECT_TRUE(waitUntil([&s] { return !s.hasWriteFailures(); }));
+        ASSERT_TRUE(waitUntil([&s] { return !s.isProcessing(); }));
+        settle(s);
+        ::testing::internal::GetCapturedStdout();
+    }
 }
 
 TEST_F(GenerationRun, NextRunStartsWithNoFailures) {
     ContentViewState &s = runState();
     selectOnly({false, false, false, true, false});
-    QDir().mkpath(m_output);
-    QFile blocker(QDir(m_output).filePath(QStringLiteral("Android")));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    block(m_output, "Android");
     ::testing::internal::CaptureStdout();
     s.startGeneration({QUrl::fromLocalFile(m_output)});
-    ASSERT_TRUE(runEnded());
+    ASSERT_TRUE(waitUntil([&s] { return !s.isProcessing(); }));
     ::testing::internal::GetCapturedStdout();
     ASSERT_GT(s.generationFailures(), 0);
 
-    ASSERT_TRUE(blocker.remove());
-    m_opened.clear();
+    ASSERT_TRUE(QFile::remove(QDir(m_output).filePath(QStringLiteral("Android"))));
     s.startGeneration({QUrl::fromLocalFile(m_output)});
     EXPECT_EQ(s.generationFailures(), 0);
+    EXPECT_EQ(s.generationFilesWritten(), 0);
     ASSERT_TRUE(runEnded());
     EXPECT_EQ(s.generationFailures(), 0);
-    EXPECT_TRUE(s.firstFailureMessage().isEmpty());
+    EXPECT_TRUE(s.generationFailureMessages().isEmpty());
+    EXPECT_EQ(s.generationFilesWritten(), 5);
+}
+
+TEST_F(GenerationRun, ShowInFolderOpensTheRunsFolderOnceAndTheEndDoesNotRepeatIt) {
+    ContentViewState &s = runState(std::chrono::milliseconds(300));
+    selectOnly({false, false, false, true, false});
+    s.showOutputFolder(); // no run yet: no folder to show
+    EXPECT_TRUE(m_opened.isEmpty());
+    s.startGeneration({QUrl::fromLocalFile(m_output)});
+    ASSERT_TRUE(waitUntil([&s] { return s.hasSuccess(); }));
+    s.showOutputFolder();
+    EXPECT_EQ(m_opened, QStringList{m_output});
+    ASSERT_TRUE(waitUntil([&s] { return !s.isProcessing(); }));
+    settle(s);
+    EXPECT_EQ(m_opened, QStringList{m_output});
+
+    // The next run opens its folder at the end again.
+    m_opened.clear();
+    s.startGeneration({QUrl::fromLocalFile(m_output)});
+    ASSERT_TRUE(runEnded());
+    EXPECT_EQ(m_opened, QStringList{m_output});
 }
 
 TEST_F(GenerationRun, SuccessIsHeldBeforeTheFolderOpensAndDropsAreWelcomeMeanwhile) {
     ContentViewState &s = runState(std::chrono::milliseconds(400));
-    selectOnly({false, false, false, false, false});
+    selectOnly({false, false, false, true, false});
     s.startGeneration({QUrl::fromLocalFile(m_output)});
     ASSERT_TRUE(waitUntil([&s] { return s.hasSuccess(); }));
     EXPECT_TRUE(m_opened.isEmpty());
@@ -186,7 +275,7 @@ TEST_F(GenerationRun, EffectsOfTheMomentOfStartAreWritten) {
 
 TEST_F(GenerationRun, CreateIconsClosesTheSheetAsksForAFolderAndRuns) {
     ContentViewState &s = runState();
-    selectOnly({false, false, false, false, false});
+    selectOnly({false, false, false, true, false});
     s.setShowingPlatformSheet(true);
     ::testing::internal::CaptureStdout();
     s.createIconsPressed();
@@ -213,7 +302,7 @@ TEST_F(GenerationRun, CancelledFolderChooserChangesNoFlag) {
 
 TEST_F(GenerationRun, RunWithoutAUsableFolderOrDuringARunIsNotStarted) {
     ContentViewState &s = runState(std::chrono::hours(1));
-    selectOnly({false, false, false, false, false});
+    selectOnly({false, false, false, true, false});
     s.startGeneration({});
     s.startGeneration({QUrl(QStringLiteral("https://example.com/"))});
     EXPECT_FALSE(s.isProcessing());
@@ -223,7 +312,7 @@ TEST_F(GenerationRun, RunWithoutAUsableFolderOrDuringARunIsNotStarted) {
     s.setForMacos(true);
     s.startGeneration({QUrl::fromLocalFile(m_output)});
     EXPECT_TRUE(s.hasSuccess()); // the first run was left alone
-    EXPECT_EQ(s.totalProgress(), 0.0);
+    EXPECT_EQ(s.totalProgress(), 1.0);
 }
 
 } // namespace

@@ -3,8 +3,10 @@
 #include "Placeholder.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <functional>
 
 namespace glyphon::test {
 namespace {
@@ -50,7 +52,7 @@ TEST_F(ImageIntake, ThreeDroppedFilesLoadOnlyTheFirst) {
     EXPECT_EQ(centre(s.image()), qRgb(255, 0, 0));
 }
 
-TEST_F(ImageIntake, TextFileIsAcceptedAndChangesNothing) {
+TEST_F(ImageIntake, TextFileIsAcceptedChangesNothingAndIsReported) {
     QFile text(path(QStringLiteral("notes.txt")));
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
     text.write("not an image\n");
@@ -63,6 +65,76 @@ TEST_F(ImageIntake, TextFileIsAcceptedAndChangesNothing) {
     EXPECT_FALSE(s.somethingDropped());
     EXPECT_FALSE(s.imageUrl().isValid());
     EXPECT_FALSE(s.imageValidation());
+    ASSERT_TRUE(s.intakeFailure());
+    EXPECT_EQ(s.intakeFailure()->name(), QStringLiteral("notes.txt"));
+}
+
+// Every unreadable file, by each way in, leaves the image, its validation and the settings as they were and
+// says which file and why.
+TEST_F(ImageIntake, UnreadableFilesAreNamedWithTheirReasonAndChangeNothing) {
+    const QString good = writePicture(QStringLiteral("good.png"), 1024, Qt::red);
+    QFile text(path(QStringLiteral("x.png")));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("a text file that says it is a PNG\n");
+    text.close();
+    QFile empty(path(QStringLiteral("empty.png")));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    const struct {
+        QString file;
+        QString name;
+        QString reason;
+    } files[] = {
+        {text.fileName(), QStringLiteral("x.png"),
+         QStringLiteral("not an image in a format this program can read")},
+        {empty.fileName(), QStringLiteral("empty.png"),
+         QStringLiteral("not an image in a format this program can read")},
+        {path(QStringLiteral("gone.png")), QStringLiteral("gone.png"), QStringLiteral("no such file")},
+        {m_dir.path(), QFileInfo(m_dir.path()).fileName(), QStringLiteral("is a folder, not an image file")},
+    };
+    const struct {
+        const char *way;
+        std::function<void(ContentViewState &, const QString &)> take;
+    } ways[] = {
+        {"drop", [](ContentViewState &s, const QString &file) { s.handleDrop(fileDrop({file}).get()); }},
+        {"open", [](ContentViewState &s, const QString &file) { s.openFile(file); }},
+    };
+    ContentViewState &s = state();
+    s.setWithTint(true);
+    s.openFile(good);
+    settle(s);
+    ASSERT_TRUE(s.somethingDropped());
+    const std::optional<ImageValidation> validation = s.imageValidation();
+    QSignalSpy installed(&s, &ContentViewState::imageChanged);
+    QSignalSpy saved(&s, &ContentViewState::withTintChanged);
+    for (const auto &way : ways) {
+        for (const auto &f : files) {
+            SCOPED_TRACE(std::string(way.way) + " " + f.name.toStdString());
+            s.dismissIntakeFailure();
+            way.take(s, f.file);
+            settle(s);
+            ASSERT_TRUE(s.intakeFailure());
+            EXPECT_EQ(s.intakeFailure()->url, QUrl::fromLocalFile(QFileInfo(f.file).absoluteFilePath()));
+            EXPECT_EQ(s.intakeFailure()->name(), f.name);
+            EXPECT_EQ(s.intakeFailure()->reason, f.reason);
+            EXPECT_EQ(s.imageUrl(), QUrl::fromLocalFile(good));
+            EXPECT_EQ(centre(s.image()), qRgb(255, 0, 0));
+            EXPECT_EQ(s.imageValidation(), validation);
+            EXPECT_TRUE(s.withTint());
+        }
+    }
+    EXPECT_EQ(installed.count(), 0);
+    EXPECT_EQ(saved.count(), 0);
+
+    // The report stays until dismissed, a good file or a clear.
+    s.openFile(good);
+    settle(s);
+    EXPECT_FALSE(s.intakeFailure());
+    s.openFile(text.fileName());
+    settle(s);
+    ASSERT_TRUE(s.intakeFailure());
+    s.clearImage();
+    EXPECT_FALSE(s.intakeFailure());
 }
 
 TEST_F(ImageIntake, FailedDropKeepsThePreviousImage) {
@@ -74,6 +146,8 @@ TEST_F(ImageIntake, FailedDropKeepsThePreviousImage) {
     settle(s);
     EXPECT_EQ(s.imageUrl(), QUrl::fromLocalFile(good));
     EXPECT_EQ(centre(s.image()), qRgb(255, 0, 0));
+    ASSERT_TRUE(s.intakeFailure());
+    EXPECT_EQ(s.intakeFailure()->reason, QStringLiteral("no such file"));
 }
 
 TEST_F(ImageIntake, EmptyAndNonFileDropsAreAcceptedAndChangeNothing) {
@@ -82,12 +156,16 @@ TEST_F(ImageIntake, EmptyAndNonFileDropsAreAcceptedAndChangeNothing) {
     QMimeData empty;
     EXPECT_TRUE(s.handleDrop(&empty));
     EXPECT_TRUE(s.handleDrop(nullptr));
+    settle(s);
+    EXPECT_FALSE(s.intakeFailure());
     QMimeData web;
     web.setUrls({QUrl(QStringLiteral("https://example.com/icon.png"))});
     EXPECT_TRUE(s.handleDrop(&web));
     settle(s);
     EXPECT_EQ(installed.count(), 0);
     EXPECT_FALSE(s.somethingDropped());
+    ASSERT_TRUE(s.intakeFailure());
+    EXPECT_EQ(s.intakeFailure()->name(), QStringLiteral("https://example.com/icon.png"));
 }
 
 TEST_F(ImageIntake, DropDuringARunIsRefused) {
@@ -180,6 +258,65 @@ TEST_F(ImageIntake, OpenFileTakesTheSameRoadAsADrop) {
     s.openFile(file);
     ASSERT_TRUE(waitUntil([&s] { return s.somethingDropped(); }));
     EXPECT_EQ(s.imageUrl(), QUrl::fromLocalFile(file));
+}
+
+TEST_F(ImageIntake, PadToSquareCentresTheSourceThenValidatesAndPreviewsIt) {
+    const struct {
+        QSize source;
+        ValidationType verdict;
+    } cases[] = {
+        {{1200, 800}, ValidationType::success},
+        {{800, 1201}, ValidationType::warning},
+        {{900, 600}, ValidationType::error}, // still too small: padding does not scale
+    };
+    ContentViewState &s = state();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.source.width());
+        QImage picture(c.source, QImage::Format_ARGB32_Premultiplied);
+        picture.fill(Qt::red);
+        const QString file = path(QStringLiteral("wide-%1.png").arg(c.source.width()));
+        ASSERT_TRUE(picture.save(file));
+        s.openFile(file);
+        settle(s);
+        ASSERT_TRUE(s.imageValidation());
+        EXPECT_EQ(s.imageValidation()->type, ValidationType::error);
+        ASSERT_TRUE(s.canPadToSquare());
+
+        s.padToSquare();
+        settle(s);
+        const int edge = std::max(c.source.width(), c.source.height());
+        ASSERT_EQ(s.image()->bitmap().size(), QSize(edge, edge));
+        EXPECT_EQ(s.imageValidation(), validateImage(*s.image()));
+        EXPECT_EQ(s.imageValidation()->type, c.verdict);
+        EXPECT_FALSE(s.canPadToSquare());
+        EXPECT_EQ(s.imageUrl(), QUrl::fromLocalFile(file));
+        EXPECT_EQ(centre(s.image()), qRgb(255, 0, 0));
+        EXPECT_EQ(qAlpha(s.image()->bitmap().pixel(0, 0)), 0);
+        ASSERT_TRUE(s.processedPreviewImage());
+        EXPECT_EQ(s.processedPreviewImage()->bitmap().size(), QSize(edge, edge));
+    }
+}
+
+TEST_F(ImageIntake, PadToSquareIsOfferedOnlyForADroppedImageThatIsNotSquare) {
+    ContentViewState &s = state();
+    EXPECT_FALSE(s.canPadToSquare()); // the placeholder
+    s.acceptImage(QUrl(), Image(filled(1024, Qt::red)));
+    EXPECT_FALSE(s.canPadToSquare());
+    s.acceptImage(QUrl(), Image(QImage(16384, 2, QImage::Format_ARGB32_Premultiplied)));
+    EXPECT_FALSE(s.canPadToSquare()); // the square would pass the source limit
+    const Image wide(QImage(1200, 800, QImage::Format_ARGB32_Premultiplied));
+    s.acceptImage(QUrl(), wide);
+    EXPECT_TRUE(s.canPadToSquare());
+    // Not while icons are written, and a newer image wins over a padding on its way.
+    s.setHasProgress(true);
+    s.padToSquare();
+    settle(s);
+    EXPECT_EQ(s.image()->bitmap().size(), QSize(1200, 800));
+    s.setHasProgress(false);
+    s.padToSquare();
+    s.acceptImage(QUrl(), Image(filled(1024, Qt::blue)));
+    settle(s);
+    EXPECT_EQ(centre(s.image()), qRgb(0, 0, 255));
 }
 
 TEST_F(ImageIntake, DestroyingTheStateWhileALoadRunsIsSafe) {

@@ -8,6 +8,7 @@
 #include "IconGridPreview.h"
 #include "ImageArea.h"
 #include "MainWindow.h"
+#include "OutcomeBanner.h"
 #include "PlatformSheet.h"
 #include "SettingsPanel.h"
 #include "SwitchToggle.h"
@@ -25,6 +26,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTextEdit>
+#include <QToolButton>
 #include <QVariantAnimation>
 
 namespace glyphon::test {
@@ -153,6 +156,7 @@ TEST_F(ContentViewTest, progressThenSuccessReplacesTheValidationBannerForTheHold
     EXPECT_EQ(view().outcomeBanner()->kind(), Banner::Kind::success);
     EXPECT_EQ(view().outcomeBanner()->symbol(), QStringLiteral("checkmark"));
     EXPECT_EQ(view().outcomeBanner()->message(), QStringLiteral("Your icons have been generated!"));
+    EXPECT_EQ(view().outcomeBanner()->height(), Banner::bannerHeight);
     EXPECT_FALSE(generate().isEnabled());
 
     state().setHasSuccess(false);
@@ -160,37 +164,81 @@ TEST_F(ContentViewTest, progressThenSuccessReplacesTheValidationBannerForTheHold
     EXPECT_EQ(view().outcomeBanner()->kind(), Banner::Kind::validationError);
 }
 
-TEST_F(ContentViewTest, aRunWithFailedFilesEndsInAWarningNotInSuccess) {
+TEST_F(ContentViewTest, aRunThatWroteNothingSaysSoListsEveryFailureAndStaysUntilClosed) {
     dropPicture();
-    state().setForMacos(false);
-    state().setForIos(false);
-    state().setForWatchos(false);
-    state().setForFavicon(false);
-    // A file where the Android folder belongs: every Android icon fails to be written.
+    for (auto setter :
+         {&ContentViewState::setForMacos, &ContentViewState::setForWatchos, &ContentViewState::setForFavicon})
+        (state().*setter)(false);
+    // Files where the iOS and Android folders belong: neither writer can write anything.
     const QString output = path(QStringLiteral("out"));
     ASSERT_TRUE(QDir().mkpath(output));
-    QFile blocker(QDir(output).filePath(QStringLiteral("Android")));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-
-    Banner::Kind shown = Banner::Kind::none;
-    QString symbol;
-    QString text;
-    QObject::connect(&state(), &ContentViewState::hasSuccessChanged, view().outcomeBanner(), [&] {
-        if (!state().hasSuccess())
-            return;
-        shown = view().outcomeBanner()->kind();
-        symbol = view().outcomeBanner()->symbol();
-        text = view().outcomeBanner()->message();
-    });
+    for (const char *blocked : {"iOS", "Android"}) {
+        QFile blocker(QDir(output).filePath(QLatin1String(blocked)));
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    }
+    bool successShown = false;
+    QObject::connect(&state(), &ContentViewState::hasSuccessChanged, view().outcomeBanner(),
+                     [&] { successShown = successShown || state().hasSuccess(); });
+    ::testing::internal::CaptureStdout();
     state().startGeneration({QUrl::fromLocalFile(output)});
     ASSERT_TRUE(waitUntil([this] { return !state().isProcessing(); }));
-    ASSERT_GT(state().generationFailures(), 0);
-    EXPECT_EQ(shown, Banner::Kind::runFailures);
-    EXPECT_EQ(symbol, QStringLiteral("exclamationmark.circle"));
-    EXPECT_TRUE(text.startsWith(QStringLiteral("Some icons could not be written (")));
-    EXPECT_TRUE(text.endsWith(state().firstFailureMessage()));
+    settle();
+    ::testing::internal::GetCapturedStdout();
+
+    Banner *banner = view().outcomeBanner();
+    EXPECT_FALSE(successShown);
+    ASSERT_TRUE(banner->isVisible());
+    EXPECT_EQ(banner->kind(), Banner::Kind::nothingWritten);
+    EXPECT_EQ(banner->message(), QStringLiteral("No icons could be written"));
+    EXPECT_EQ(banner->symbol(), QStringLiteral("exclamationmark.triangle"));
+    EXPECT_TRUE(m_openedFolders.isEmpty());
+    EXPECT_TRUE(generate().isEnabled());
+
+    // Every failure, whole, behind "Details"; the banner grows to show them and shrinks back.
+    ASSERT_EQ(state().generationFailures(), 2);
+    ASSERT_TRUE(banner->detailsButton()->isVisible());
+    EXPECT_FALSE(banner->detailsView()->isVisible());
+    QTest::mouseClick(banner->detailsButton(), Qt::LeftButton);
+    EXPECT_TRUE(banner->detailsView()->isVisible());
+    EXPECT_EQ(banner->detailsButton()->text(), QStringLiteral("Hide Details"));
+    EXPECT_GT(banner->height(), Banner::bannerHeight + 60);
+    EXPECT_EQ(banner->detailsView()->toPlainText().split(u'\n', Qt::SkipEmptyParts),
+              state().generationFailureMessages());
+    // The list can be read and copied from the keyboard, and Tab leaves it.
+    banner->detailsView()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(banner->detailsView(), Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), banner->detailsView());
+    QTest::mouseClick(banner->detailsButton(), Qt::LeftButton);
+    EXPECT_EQ(banner->height(), Banner::bannerHeight);
+
+    // It outlasts the success hold, and goes with its close button.
+    QTest::qWait(30);
+    EXPECT_TRUE(banner->isVisible());
+    ASSERT_TRUE(banner->closeButton()->isVisible());
+    QTest::mouseClick(banner->closeButton(), Qt::LeftButton);
+    EXPECT_FALSE(state().hasWriteFailures());
+    EXPECT_FALSE(banner->isVisible());
+}
+
+TEST_F(ContentViewTest, aRunWithSomeFailuresCountsThemAndStillOpensTheFolder) {
+    dropPicture();
+    for (auto setter :
+         {&ContentViewState::setForIos, &ContentViewState::setForWatchos, &ContentViewState::setForFavicon})
+        (state().*setter)(false);
+    const QString output = path(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(QDir(output).filePath(QStringLiteral("macOS/AppIcon.appiconset/64.png"))));
+    ::testing::internal::CaptureStdout();
+    state().startGeneration({QUrl::fromLocalFile(output)});
+    ASSERT_TRUE(waitUntil([this] { return !state().isProcessing(); }));
+    ::testing::internal::GetCapturedStdout();
+    Banner *banner = view().outcomeBanner();
+    EXPECT_EQ(banner->kind(), Banner::Kind::runFailures);
+    EXPECT_EQ(banner->symbol(), QStringLiteral("exclamationmark.circle"));
+    EXPECT_EQ(banner->message(), QStringLiteral("Some icons could not be written (1 failure)"));
     EXPECT_EQ(m_openedFolders, QStringList{output});
+    // A new image is the next step: the report gives way.
+    dropPicture();
+    EXPECT_FALSE(banner->isVisible());
 }
 
 TEST_F(ContentViewTest, theWholeRunFromGenerateToTheOpenedFolder) {
@@ -231,13 +279,118 @@ TEST_F(ContentViewTest, theWholeRunFromGenerateToTheOpenedFolder) {
     EXPECT_FALSE(view().progressBanner()->isVisible());
 }
 
-TEST(ContentViewTexts, runFailureTextCountsAndQuotesTheFirstFailure) {
-    EXPECT_EQ(ContentView::runFailuresText(3, QStringLiteral("disk full")),
-              QStringLiteral("Some icons could not be written (3 failures): disk full"));
-    EXPECT_EQ(ContentView::runFailuresText(1, QStringLiteral("disk full")),
-              QStringLiteral("Some icons could not be written (1 failure): disk full"));
-    EXPECT_EQ(ContentView::runFailuresText(2, QString()),
-              QStringLiteral("Some icons could not be written (2 failures)"));
+TEST(OutcomeBannerTexts, failuresFileNamesAndFolders) {
+    EXPECT_EQ(OutcomeBanner::writeFailuresText(3, 40),
+              QStringLiteral("Some icons could not be written (3 failures)"));
+    EXPECT_EQ(OutcomeBanner::writeFailuresText(1, 1),
+              QStringLiteral("Some icons could not be written (1 failure)"));
+    EXPECT_EQ(OutcomeBanner::writeFailuresText(5, 0), QStringLiteral("No icons could be written"));
+
+    const QString reason = QStringLiteral("no such file");
+    EXPECT_EQ(OutcomeBanner::intakeFailureText({QUrl::fromLocalFile(QStringLiteral("/tmp/x.png")), reason}),
+              QStringLiteral("Couldn't open \"x.png\": no such file"));
+    const QString longName = QStringLiteral("a-very-long-file-name-that-goes-on-and-on-final-v2.png");
+    const QString shortened =
+        OutcomeBanner::intakeFailureText({QUrl::fromLocalFile(QStringLiteral("/tmp/") + longName), reason});
+    EXPECT_EQ(shortened,
+              QStringLiteral("Couldn't open \"a-very-long-file-name-that…-final-v2.png\": no such file"));
+
+    const QString home = QDir::homePath();
+    EXPECT_EQ(OutcomeBanner::shortenedFolder(home + QStringLiteral("/Pictures/icons/")),
+              QStringLiteral("~/Pictures/icons"));
+    EXPECT_EQ(OutcomeBanner::shortenedFolder(home), QStringLiteral("~"));
+    EXPECT_EQ(OutcomeBanner::shortenedFolder(QStringLiteral("/srv/icons")), QStringLiteral("/srv/icons"));
+    EXPECT_EQ(OutcomeBanner::shortenedFolder(home + QStringLiteral("x/icons")),
+              home + QStringLiteral("x/icons"));
+}
+
+TEST_F(ContentViewTest, theSuccessBannerSaysWhereTheIconsWentAndShowsTheFolder) {
+    dropPicture();
+    state().setForIos(false);
+    state().setForWatchos(false);
+    state().setForAndroid(false);
+    state().setForFavicon(false);
+    const QString output = path(QStringLiteral("icons"));
+    Banner *banner = view().outcomeBanner();
+    struct Seen {
+        Banner::Kind kind;
+        QString message;
+        QString subtitle;
+        QString action;
+        bool dismissible;
+    };
+    QList<Seen> seen;
+    QObject::connect(&state(), &ContentViewState::hasSuccessChanged, banner, [&] {
+        if (!state().hasSuccess())
+            return;
+        seen.append({banner->kind(), banner->message(),
+                     banner->subtitleLabel()->isVisible() ? banner->extras().subtitle : QString(),
+                     banner->actionButton()->isVisible() ? banner->actionButton()->text() : QString(),
+                     banner->closeButton()->isVisible()});
+        QTest::mouseClick(banner->actionButton(), Qt::LeftButton);
+    });
+    state().startGeneration({QUrl::fromLocalFile(output)});
+    ASSERT_TRUE(waitUntil([this] { return !state().isProcessing(); }));
+    ASSERT_EQ(seen.size(), 1);
+    EXPECT_EQ(seen[0].kind, Banner::Kind::success);
+    EXPECT_EQ(seen[0].message, QStringLiteral("Your icons have been generated!"));
+    EXPECT_EQ(seen[0].subtitle, OutcomeBanner::shortenedFolder(output));
+    EXPECT_EQ(seen[0].action, QStringLiteral("Show in Folder"));
+    EXPECT_FALSE(seen[0].dismissible);
+    // Opened by the button; the end of the run does not open a second window.
+    EXPECT_EQ(m_openedFolders, QStringList{output});
+    EXPECT_FALSE(banner->isVisible());
+}
+
+TEST_F(ContentViewTest, anUnreadableFileIsNamedOnABannerAndTheImageStays) {
+    dropPicture();
+    state().setImageValidation(ImageValidation{true, QStringLiteral("Odd edge"), ValidationType::warning});
+    const QString bad = path(QStringLiteral("x.png"));
+    QFile text(bad);
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("hello");
+    text.close();
+    const QImage before = state().image()->bitmap();
+    state().openFile(bad);
+    ASSERT_TRUE(waitUntil([this] { return state().intakeFailure().has_value(); }));
+    Banner *banner = view().outcomeBanner();
+    EXPECT_EQ(banner->kind(), Banner::Kind::openFailure);
+    EXPECT_EQ(banner->message(),
+              QStringLiteral("Couldn't open \"x.png\": not an image in a format this program can read"));
+    EXPECT_EQ(banner->symbol(), QStringLiteral("exclamationmark.triangle"));
+    EXPECT_EQ(state().image()->bitmap(), before);
+    EXPECT_TRUE(generate().isEnabled());
+    QTest::mouseClick(banner->closeButton(), Qt::LeftButton);
+    EXPECT_FALSE(state().intakeFailure());
+    // The verdict on the image that stayed comes back.
+    EXPECT_EQ(banner->kind(), Banner::Kind::validationWarning);
+}
+
+TEST_F(ContentViewTest, padToSquareOnTheBannerOfASourceThatIsNotSquare) {
+    QImage wide(1200, 800, QImage::Format_ARGB32_Premultiplied);
+    wide.fill(QColor(0xe0, 0x40, 0x40));
+    const QString file = path(QStringLiteral("wide.png"));
+    ASSERT_TRUE(wide.save(file));
+    state().openFile(file);
+    ASSERT_TRUE(waitUntil([this] { return state().somethingDropped(); }));
+    settle();
+    Banner *banner = view().outcomeBanner();
+    EXPECT_EQ(banner->kind(), Banner::Kind::validationError);
+    EXPECT_EQ(banner->message(), QStringLiteral("Image must be square (currently 1200×800)"));
+    ASSERT_TRUE(banner->actionButton()->isVisible());
+    EXPECT_EQ(banner->actionButton()->text(), QStringLiteral("Pad to Square"));
+    EXPECT_FALSE(generate().isEnabled());
+
+    QTest::mouseClick(banner->actionButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([this] { return state().image()->pixelHeight() == 1200; }));
+    settle();
+    EXPECT_FALSE(banner->isVisible()); // a 1200 square is fine: no verdict to show
+    EXPECT_TRUE(generate().isEnabled());
+
+    // A small square keeps its error but has nothing to pad.
+    state().acceptImage(QUrl(), Image(samplePicture(500)));
+    EXPECT_EQ(banner->kind(), Banner::Kind::validationError);
+    EXPECT_FALSE(banner->actionButton()->isVisible());
 }
 
 TEST_F(ContentViewTest, theGridButtonSwapsSymbolAndHelp) {
@@ -453,14 +606,29 @@ TEST_F(ContentViewTest, theSheetsCancelKeepsChangedSwitches) {
     EXPECT_TRUE(sheet().macosSwitch()->isChecked());
 }
 
-TEST_F(ContentViewTest, createIconsClosesTheSheetAndAsksForAFolderEvenWithNothingSelected) {
+TEST_F(ContentViewTest, withEveryPlatformOffCreateIconsIsOffAndTheSheetSaysWhy) {
     dropPicture();
-    for (auto setter :
-         {&ContentViewState::setForMacos, &ContentViewState::setForIos, &ContentViewState::setForWatchos,
-          &ContentViewState::setForAndroid, &ContentViewState::setForFavicon})
-        (state().*setter)(false);
     state().generatePressed();
     EXPECT_TRUE(sheet().createIconsButton()->isEnabled());
+    EXPECT_FALSE(sheet().noPlatformHint()->isVisible());
+    const int height = sheet().height();
+    for (SwitchToggle *toggle : {sheet().macosSwitch(), sheet().iosSwitch(), sheet().watchosSwitch(),
+                                 sheet().androidSwitch(), sheet().faviconSwitch()})
+        QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_FALSE(sheet().createIconsButton()->isEnabled());
+    EXPECT_TRUE(sheet().noPlatformHint()->isVisible());
+    EXPECT_EQ(sheet().noPlatformHint()->text(), QStringLiteral("Turn on at least one platform."));
+    EXPECT_GT(sheet().height(), height);
+    // Neither a click nor Return starts anything.
+    QTest::mouseClick(sheet().createIconsButton(), Qt::LeftButton);
+    QTest::keyClick(&sheet(), Qt::Key_Return);
+    EXPECT_TRUE(sheet().isVisible());
+    EXPECT_EQ(m_folderChoices, 0);
+
+    QTest::mouseClick(sheet().androidSwitch(), Qt::LeftButton);
+    EXPECT_TRUE(sheet().createIconsButton()->isEnabled());
+    EXPECT_FALSE(sheet().noPlatformHint()->isVisible());
+    EXPECT_EQ(sheet().height(), height);
     QTest::mouseClick(sheet().createIconsButton(), Qt::LeftButton);
     EXPECT_FALSE(sheet().isVisible());
     EXPECT_EQ(m_folderChoices, 1);

@@ -9,6 +9,7 @@
 #include "IconGridPreview.h"
 #include "ImageArea.h"
 #include "MainWindow.h"
+#include "OutcomeBanner.h"
 #include "PlatformSheet.h"
 #include "SettingsPanel.h"
 #include "SpringCurve.h"
@@ -20,12 +21,17 @@
 #include <QApplication>
 #include <QDir>
 #include <QDragEnterEvent>
+#include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPainter>
 #include <QPointer>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextEdit>
+#include <QToolButton>
 #include <QVariantAnimation>
 #include <QWindow>
 
@@ -254,6 +260,153 @@ TEST_F(WindowScreenshotTest, progressAndOutcomes) {
     // The long message is cut to the banner's two lines, not spilled over the controls below.
     EXPECT_EQ(view().outcomeBanner()->height(), Banner::bannerHeight);
     EXPECT_LE(view().outcomeBanner()->textLabel()->text().count(QLatin1Char('\n')), 1);
+}
+
+TEST_F(WindowScreenshotTest, sheetWithEveryPlatformOff) {
+    dropSample();
+    for (auto setter :
+         {&ContentViewState::setForMacos, &ContentViewState::setForIos, &ContentViewState::setForWatchos,
+          &ContentViewState::setForAndroid, &ContentViewState::setForFavicon})
+        (state().*setter)(false);
+    state().generatePressed();
+    PlatformSheet *sheet = view().platformSheet();
+    ASSERT_TRUE(waitUntil([sheet] { return sheet->isVisible(); }));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet));
+    capture(QStringLiteral("11-sheet-no-platform"));
+    EXPECT_FALSE(sheet->createIconsButton()->isEnabled());
+    EXPECT_TRUE(sheet->noPlatformHint()->isVisible());
+    // The hint sits between the switches and the buttons, inside the sheet.
+    EXPECT_TRUE(sheet->rect().contains(sheet->noPlatformHint()->geometry()));
+    EXPECT_LT(sheet->noPlatformHint()->geometry().bottom(), sheet->createIconsButton()->geometry().top());
+    state().setShowingPlatformSheet(false);
+}
+
+TEST_F(WindowScreenshotTest, unreadableFile) {
+    dropSample();
+    const QString bad = path(QStringLiteral("holiday-logo.png"));
+    QFile text(bad);
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("this is a text file with a picture's name");
+    text.close();
+    state().openFile(bad);
+    ASSERT_TRUE(waitUntil([this] { return state().intakeFailure().has_value(); }));
+    const QImage shot = capture(QStringLiteral("12-unreadable-file"));
+    Banner *banner = view().outcomeBanner();
+    EXPECT_EQ(
+        banner->message(),
+        QStringLiteral("Couldn't open \"holiday-logo.png\": not an image in a format this program can read"));
+    // Nothing cut: the whole message fits on the banner's two lines.
+    EXPECT_FALSE(banner->textLabel()->text().contains(QChar(0x2026)));
+    EXPECT_TRUE(banner->closeButton()->isVisible());
+    // The image stayed: the preview still shows the sample, not the placeholder.
+    EXPECT_TRUE(state().somethingDropped());
+}
+
+TEST_F(WindowScreenshotTest, writeFailuresWithTheirDetails) {
+    m_window->resize(560, 700);
+    dropSample();
+    state().setForMacos(false);
+    state().setForFavicon(false);
+    const QString output = path(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(output));
+    for (const char *blocked : {"iOS", "watchOS", "Android"}) {
+        QFile blocker(QDir(output).filePath(QLatin1String(blocked)));
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    }
+    ::testing::internal::CaptureStdout();
+    state().startGeneration({QUrl::fromLocalFile(output)});
+    ASSERT_TRUE(waitUntil([this] { return !state().isProcessing(); }));
+    ::testing::internal::GetCapturedStdout();
+    Banner *banner = view().outcomeBanner();
+    capture(QStringLiteral("13-write-failure"));
+    EXPECT_EQ(banner->message(), QStringLiteral("No icons could be written"));
+    QTest::mouseClick(banner->detailsButton(), Qt::LeftButton);
+    const QImage shot = capture(QStringLiteral("13b-write-failure-details"));
+    ASSERT_TRUE(banner->detailsView()->isVisible());
+    // Every failure whole, and no scrolling needed for three.
+    EXPECT_EQ(banner->detailsView()->toPlainText().split(u'\n', Qt::SkipEmptyParts),
+              state().generationFailureMessages());
+    EXPECT_EQ(banner->detailsView()->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(banner->height(), Banner::bannerHeight + 8 + banner->detailsView()->height());
+    // The banner grew; Generate below it keeps its full height.
+    EXPECT_EQ(view().generateButton()->height(), CustomButtonStyle::height);
+
+    // At the smallest window the open list still leaves every control reachable.
+    m_window->resize(500, 500);
+    capture(QStringLiteral("13c-write-failure-details-small"));
+    EXPECT_EQ(view().generateButton()->height(), CustomButtonStyle::height);
+}
+
+TEST_F(WindowScreenshotTest, successSaysWhereAndOffersShowInFolder) {
+    // A state whose success stays up, so the banner can be captured as a person sees it.
+    m_window.reset();
+    ContentViewSeams seams;
+    seams.openFolder = [this](const QString &folder) { m_openedFolders << folder; };
+    seams.successHold = std::chrono::hours(1);
+    m_state = std::make_unique<ContentViewState>(*m_store, seams);
+    m_window = std::make_unique<MainWindow>(state());
+    m_window->resize(560, 700);
+    m_window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+    dropSample();
+    for (auto setter : {&ContentViewState::setForMacos, &ContentViewState::setForIos,
+                        &ContentViewState::setForWatchos, &ContentViewState::setForFavicon})
+        (state().*setter)(false);
+    const QString output = path(QStringLiteral("Icons for the App Store and Google Play"));
+    state().startGeneration({QUrl::fromLocalFile(output)});
+    ASSERT_TRUE(waitUntil([this] { return state().hasSuccess(); }));
+    capture(QStringLiteral("14-success-show-in-folder"));
+    Banner *banner = view().outcomeBanner();
+    EXPECT_EQ(banner->message(), QStringLiteral("Your icons have been generated!"));
+    EXPECT_TRUE(banner->actionButton()->isVisible());
+    EXPECT_EQ(banner->actionButton()->text(), QStringLiteral("Show in Folder"));
+    EXPECT_TRUE(banner->subtitleLabel()->isVisible());
+    // The folder's own name is what a person looks for: the middle of the path gives way first.
+    EXPECT_TRUE(banner->subtitleLabel()->text().endsWith(QStringLiteral("Google Play")))
+        << banner->subtitleLabel()->text().toStdString();
+    EXPECT_EQ(banner->height(), Banner::bannerHeight);
+
+    QTest::mouseClick(banner->actionButton(), Qt::LeftButton);
+    EXPECT_EQ(m_openedFolders, QStringList{output});
+    state().closeGeneration(output);
+    EXPECT_EQ(m_openedFolders, QStringList{output});
+}
+
+TEST_F(WindowScreenshotTest, padToSquare) {
+    m_window->resize(560, 700);
+    QImage wide(1200, 800, QImage::Format_ARGB32_Premultiplied);
+    wide.fill(Qt::transparent);
+    {
+        QPainter painter(&wide);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setBrush(QColor(0x2f, 0x80, 0xed));
+        painter.setPen(Qt::NoPen);
+        painter.drawRoundedRect(QRectF(0, 0, 1200, 800), 120, 120);
+        painter.setBrush(Qt::white);
+        painter.drawEllipse(QRectF(400, 200, 400, 400));
+    }
+    const QString file = path(QStringLiteral("banner-art.png"));
+    ASSERT_TRUE(wide.save(file));
+    state().openFile(file);
+    ASSERT_TRUE(waitUntil([this] { return state().somethingDropped(); }));
+    capture(QStringLiteral("15-pad-to-square"));
+    Banner *banner = view().outcomeBanner();
+    ASSERT_TRUE(banner->actionButton()->isVisible());
+    EXPECT_EQ(banner->actionButton()->text(), QStringLiteral("Pad to Square"));
+    EXPECT_FALSE(view().generateButton()->isEnabled());
+
+    QTest::mouseClick(banner->actionButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([this] { return state().image()->pixelHeight() == 1200; }));
+    const QImage shot = capture(QStringLiteral("15b-padded"));
+    EXPECT_FALSE(banner->isVisible());
+    EXPECT_TRUE(view().generateButton()->isEnabled());
+    // Above and below the picture the preview shows the area's own background through the new margin.
+    const QRectF preview = view().imageArea()->previewRect();
+    const QPoint top = view().imageArea()->mapTo(m_window.get(), preview.center().toPoint() -
+                                                                     QPoint(0, int(preview.height() * 0.45)));
+    const QPoint middle = view().imageArea()->mapTo(m_window.get(), preview.center().toPoint());
+    EXPECT_LT(shot.pixelColor(top).lightness(), 90);
+    EXPECT_GT(shot.pixelColor(middle).lightness(), 240);
 }
 
 } // namespace
