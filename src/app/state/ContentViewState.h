@@ -90,6 +90,8 @@ class ContentViewState : public QObject {
         bool somethingDropped READ somethingDropped WRITE setSomethingDropped NOTIFY somethingDroppedChanged)
     Q_PROPERTY(
         bool showNoImageAlert READ showNoImageAlert WRITE setShowNoImageAlert NOTIFY showNoImageAlertChanged)
+    Q_PROPERTY(QString lastOutputFolder READ lastOutputFolder WRITE setLastOutputFolder NOTIFY
+                   lastOutputFolderChanged)
 
 public:
     static const DefaultSettings defaultSettings;
@@ -177,6 +179,14 @@ public:
     void setShowNoImageAlert(bool value);
     void setCurrentStep(ViewStep value);
 
+    // The window as the user left it: isExpanded, showGridView (taken up again by the first image a window
+    // shows) and the folder the last run went to are kept in the store under their own names.
+    QString lastOutputFolder() const { return m_lastOutputFolder; }
+    void setLastOutputFolder(const QString &value);
+    // Where the folder chooser opens: the last output folder, or the nearest folder above it that still
+    // exists; the home folder before the first run.
+    QString outputFolderToOffer() const;
+
     // Outcome of the last run: failures the writers reported, so the window can tell success from failure.
     int generationFailures() const { return m_generationFailures; }
     QString firstFailureMessage() const { return m_firstFailureMessage; }
@@ -251,6 +261,7 @@ signals:
     void somethingDroppedChanged();
     void showNoImageAlertChanged();
     void currentStepChanged();
+    void lastOutputFolderChanged();
 
     void generationFailuresChanged();
 
@@ -301,6 +312,7 @@ private:
     bool m_somethingDropped = false;
     bool m_showNoImageAlert = false;
     ViewStep m_currentStep = ViewStep::editing;
+    QString m_lastOutputFolder;
 
     int m_generationFailures = 0;
     QString m_firstFailureMessage;
