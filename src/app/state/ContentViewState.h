@@ -202,7 +202,6 @@ public:
     // exists; the home folder before the first run.
     QString outputFolderToOffer() const;
 
-
     // Outcome of the last run: every failure the writers reported, in order, and how many file writes
     // succeeded, so the window can tell success from partial failure from nothing written.
     int generationFailures() const { return int(m_generationFailureMessages.size()); }
