@@ -77,6 +77,8 @@ IconGridPreview::IconGridPreview(QWidget *parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setAccessibleName(QStringLiteral("Size previews"));
+    // Only pictures inside: nothing for the keyboard to act on.
+    setFocusPolicy(Qt::NoFocus);
     // The image area's own background shows through.
     setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
     m_content->setMinimumHeight(minimumContentHeight);
