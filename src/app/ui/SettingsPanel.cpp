@@ -232,8 +232,9 @@ void SettingsPanel::refresh() {
     const bool dropped = m_state.somethingDropped();
     for (QCheckBox *box : {m_roundedCorners, m_padding, m_tint})
         box->setEnabled(dropped);
-    m_radiusSlider->setEnabled(dropped);
-    m_paddingSlider->setEnabled(dropped);
+    // The opacity slider too: a setting that moves while every other one is locked looks like a fault.
+    for (ValueSlider *slider : {m_radiusSlider, m_paddingSlider, m_opacitySlider})
+        slider->setEnabled(dropped);
     m_colorWell->setEnabled(dropped);
     m_reset->setEnabled(dropped);
 
