@@ -44,6 +44,15 @@ QWidget *makeTile(const QString &label, const QString &size, int edge, QWidget *
     return tile;
 }
 
+// At least 500 points high, and never lower than its tiles need: squeezed below that, the layout would
+// draw the captions over the thumbnails.
+class GridContent : public QWidget {
+public:
+    QSize minimumSizeHint() const override {
+        return QWidget::minimumSizeHint().expandedTo({0, IconGridPreview::minimumContentHeight});
+    }
+};
+
 } // namespace
 
 QString sizeText(double size) {
@@ -71,7 +80,7 @@ void ThumbnailTile::paintEvent(QPaintEvent *) {
 }
 
 IconGridPreview::IconGridPreview(QWidget *parent)
-    : QScrollArea(parent), m_previewSizes(standardPreviewSizes()), m_content(new QWidget) {
+    : QScrollArea(parent), m_previewSizes(standardPreviewSizes()), m_content(new GridContent) {
     setWidgetResizable(true);
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -81,7 +90,6 @@ IconGridPreview::IconGridPreview(QWidget *parent)
     setFocusPolicy(Qt::NoFocus);
     // The image area's own background shows through.
     setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
-    m_content->setMinimumHeight(minimumContentHeight);
     setWidget(m_content);
     // setWidget() turns background filling on; the area's own colour must show through both layers.
     viewport()->setAutoFillBackground(false);

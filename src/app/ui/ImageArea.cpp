@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScrollBar>
 
 namespace glyphon {
 
@@ -81,6 +82,7 @@ void ImageArea::bind() {
         emit fadeRequested();
         m_state.toggleGridView();
     });
+    connect(m_gridPreview->verticalScrollBar(), &QScrollBar::rangeChanged, this, &ImageArea::placeChildren);
     for (auto signal : {&ContentViewState::processedPreviewImageChanged,
                         &ContentViewState::isPreviewingChanged, &ContentViewState::showGridViewChanged,
                         &ContentViewState::somethingDroppedChanged, &ContentViewState::isDragHoveringChanged})
@@ -120,8 +122,12 @@ void ImageArea::placeChildren() {
     m_busy->setGeometry(rect());
     m_outline->setGeometry(rect());
     // Grid button: 10 from the top and the right edge; the clear button 8 to its left with 2 more of its own.
+    // A scrolling grid keeps its scroll bar along the right edge, and the buttons stay clear of it.
+    const QScrollBar *bar = m_gridPreview->verticalScrollBar();
+    const bool barShown = m_gridPreview->isVisibleTo(this) && bar->maximum() > bar->minimum();
+    const int right = width() - (barShown ? bar->sizeHint().width() : 0);
     const int top = 10;
-    const int gridX = width() - 10 - m_grid->width();
+    const int gridX = right - 10 - m_grid->width();
     m_grid->move(gridX, top);
     m_clear->move(gridX - 8 - 2 - m_clear->width(), top);
     // Back to front: picture, corner controls, busy dimming, drop outline.

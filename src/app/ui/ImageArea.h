@@ -21,7 +21,8 @@ class ImageArea : public QWidget {
 public:
     static constexpr int previewInset = 20;
     static constexpr int outlineInset = 10;
-    static constexpr int minimumAreaHeight = 200;
+    // Small enough that the smallest window holds the open settings and a banner without scrolling.
+    static constexpr int minimumAreaHeight = 120;
 
     explicit ImageArea(ContentViewState &state, QWidget *parent = nullptr);
 

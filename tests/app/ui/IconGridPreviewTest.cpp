@@ -62,7 +62,7 @@ TEST(IconGridPreview, withoutAProcessedImageItIsEmptyButKeepsItsHeight) {
     grid.resize(400, 300);
     grid.setContent(std::nullopt, std::nullopt, false, IconGridPreview::standardPreviewSizes());
     EXPECT_TRUE(grid.tiles().isEmpty());
-    EXPECT_GE(grid.widget()->minimumHeight(), 500);
+    EXPECT_GE(grid.widget()->minimumSizeHint().height(), 500);
 }
 
 TEST(IconGridPreview, aSingleEntryListGivesOnlyTheTopTile) {

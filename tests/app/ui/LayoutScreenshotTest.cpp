@@ -2,6 +2,7 @@
 // the build folder and measured as a person would look at them.
 #include "ContentView.h"
 #include "DisclosureGroup.h"
+#include "IconButton.h"
 #include "IconGridPreview.h"
 #include "ImageArea.h"
 #include "SettingsPanel.h"
@@ -11,6 +12,7 @@
 #include "imaging/SourceLoader.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
@@ -86,6 +88,54 @@ TEST_F(LayoutScreenshotTest, theKeyboardFocusOnResetShowsItsRing) {
     const QRect edge(button.left() + 8, button.top(), button.width() - 16, 2);
     EXPECT_EQ(pixelsNear(before, edge, focusRingColor(), 24), 0);
     EXPECT_GT(pixelsNear(after, edge, focusRingColor(), 24), edge.width());
+}
+
+TEST_F(LayoutScreenshotTest, everySettingOnAtTheSmallestSizeFitsWithoutAScrollBar) {
+    dropFile(QStringLiteral("resources/samples/apple-1024.png"));
+    state().setWithRoundedCorners(true);
+    state().setWithPadding(true);
+    state().setIsExpanded(true);
+    capture(QStringLiteral("layout-1-corners-padding"));
+    state().setWithTint(true);
+    capture(QStringLiteral("layout-2-tint-on"));
+    ASSERT_EQ(m_window->size(), QSize(500, 500));
+    EXPECT_FALSE(windowScrolls());
+    // The image area spans the window, so the grid button keeps its place 10 from the right edge.
+    ImageArea *area = view().imageArea();
+    EXPECT_EQ(area->width(), m_window->width());
+    EXPECT_EQ(onScreen(area->gridButton()).right(), m_window->width() - 1 - 10);
+    EXPECT_GE(area->height(), ImageArea::minimumAreaHeight);
+
+    // A banner on top of it all still fits.
+    state().setImageValidation(ImageValidation{true, QStringLiteral("Odd edge"), ValidationType::warning});
+    capture(QStringLiteral("layout-3-tint-and-banner"));
+    EXPECT_FALSE(windowScrolls());
+    EXPECT_GE(area->height(), ImageArea::minimumAreaHeight);
+}
+
+TEST_F(LayoutScreenshotTest, theGridsCaptionsStayBelowItsArtAtTheSmallestSize) {
+    dropFile(QStringLiteral("resources/samples/apple-1024.png"));
+    state().setWithRoundedCorners(true);
+    state().toggleGridView();
+    for (bool open : {false, true}) {
+        state().setIsExpanded(open);
+        capture(open ? QStringLiteral("layout-5-grid-settings-open") : QStringLiteral("layout-4-grid"));
+        IconGridPreview *grid = view().imageArea()->grid();
+        QWidget *content = grid->widget();
+        const QList<ThumbnailTile *> tiles = grid->tiles();
+        ASSERT_EQ(tiles.size(), 4);
+        for (QLabel *caption : content->findChildren<QLabel *>()) {
+            const QRect text(caption->mapTo(content, QPoint()), caption->size());
+            for (ThumbnailTile *tile : tiles)
+                EXPECT_FALSE(text.intersects(QRect(tile->mapTo(content, QPoint()), tile->size())))
+                    << caption->text().toStdString() << " over the " << tile->edge() << " tile";
+        }
+        // One scroll bar, the grid's own, and the corner buttons beside it rather than over it.
+        EXPECT_FALSE(windowScrolls());
+        QScrollBar *bar = grid->verticalScrollBar();
+        ASSERT_TRUE(bar->isVisible());
+        EXPECT_FALSE(onScreen(bar).intersects(onScreen(view().imageArea()->gridButton())));
+    }
 }
 
 } // namespace
