@@ -2,6 +2,7 @@
 
 #include "ContentView.h"
 #include "ContentViewState.h"
+#include "ScreenFit.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -19,6 +20,7 @@ MainWindow::MainWindow(ContentViewState &state, QWidget *parent)
     setCentralWidget(m_contentView);
     setMinimumSize(minimumEdge, minimumEdge);
     resize(minimumEdge, minimumEdge);
+    ScreenFit::install(this, QSize(minimumEdge, minimumEdge));
 
     m_openImage->setShortcut(QKeySequence::Open);
     m_openImage->setShortcutContext(Qt::ApplicationShortcut);
