@@ -53,6 +53,18 @@ public:
     }
 };
 
+// The picture rendered to fit an edge × edge frame at its own proportions.
+std::optional<Image> thumbnailFor(const Image &picture, double edge) {
+    const QSizeF size = picture.size();
+    if (size.isEmpty() || size.width() == size.height())
+        return resizeImage(picture, edge, edge);
+    const double longer = std::max(size.width(), size.height());
+    const auto side = [&](double length) {
+        return length == longer ? edge : std::max(1.0, std::round(edge * length / longer));
+    };
+    return resizeImage(picture, side(size.width()), side(size.height()));
+}
+
 } // namespace
 
 QString sizeText(double size) {
@@ -75,7 +87,11 @@ void ThumbnailTile::paintEvent(QPaintEvent *) {
     // The bitmap has one pixel per point of the frame; on a denser screen it is scaled up, not re-rendered.
     if (m_thumbnail && !m_thumbnail->isNull()) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(QRectF(rect()), m_thumbnail->bitmap());
+        // A picture that is not square sits centred in the frame at its own proportions.
+        QSizeF size = m_thumbnail->size();
+        size.scale(QSizeF(rect().size()), Qt::KeepAspectRatio);
+        const QRectF target(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size);
+        painter.drawImage(target, m_thumbnail->bitmap());
     }
 }
 
@@ -133,7 +149,7 @@ void IconGridPreview::rebuild() {
     QWidget *topTile = makeTile(QStringLiteral("App Store Preview"), QStringLiteral("1024×1024"),
                                 appStoreEdge, m_content, top);
     topTile->layout()->setContentsMargins(0, 16, 0, 16);
-    top->setThumbnail(resizeImage(*m_processedImage, appStoreEdge, appStoreEdge));
+    top->setThumbnail(thumbnailFor(*m_processedImage, appStoreEdge));
     stack->addWidget(topTile, 0, Qt::AlignHCenter);
 
     auto *row = new QHBoxLayout;
@@ -145,7 +161,7 @@ void IconGridPreview::rebuild() {
         ThumbnailTile *thumbnail = nullptr;
         row->addWidget(makeTile(entry.label, sizeText(entry.size), edge, m_content, thumbnail), 0,
                        Qt::AlignVCenter);
-        thumbnail->setThumbnail(resizeImage(*m_processedImage, entry.size, entry.size));
+        thumbnail->setThumbnail(thumbnailFor(*m_processedImage, entry.size));
     }
     row->addStretch();
     stack->addLayout(row);

@@ -69,8 +69,13 @@ QRectF ImageArea::previewRect() const {
     if (!m_state.processedPreviewImage() || m_state.showGridView())
         return {};
     const QRectF room = QRectF(rect()).adjusted(previewInset, previewInset, -previewInset, -previewInset);
-    const qreal edge = qMax<qreal>(0, qMin(room.width(), room.height()));
-    return {room.center().x() - edge / 2, room.center().y() - edge / 2, edge, edge};
+    // Fitted whole inside the room at the picture's own proportions; a square picture fills a square.
+    QSizeF size = m_state.processedPreviewImage()->size();
+    if (size.isEmpty())
+        size = QSizeF(1, 1);
+    size.scale(room.size().expandedTo(QSizeF(0, 0)), Qt::KeepAspectRatio);
+    return {room.center().x() - size.width() / 2, room.center().y() - size.height() / 2, size.width(),
+            size.height()};
 }
 
 void ImageArea::bind() {

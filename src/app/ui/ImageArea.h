@@ -30,7 +30,8 @@ public:
     IconButton *gridButton() const { return m_grid; }
     IconGridPreview *grid() const { return m_gridPreview; }
     BusyOverlay *busyOverlay() const { return m_busy; }
-    // Where the single preview is drawn, in widget coordinates; empty while none is shown.
+    // Where the single preview is drawn, in widget coordinates, at the picture's proportions; empty while
+    // none is shown.
     QRectF previewRect() const;
 
     QSize sizeHint() const override { return {500, 300}; }

@@ -132,10 +132,18 @@ Image applyEffects(const Image &source, const EffectSettings &settings) {
     Image image = source;
     double scale = 1.0;
     if (settings.withRoundedCorners || settings.withPadding) {
-        if (auto normalised = resizeImage(image, canvasEdge, canvasEdge))
+        const QSizeF size = source.size();
+        const double longer = std::max(size.width(), size.height());
+        // A square source gets exactly 1024 × 1024; the shorter edge of an oblong one is rounded.
+        const auto edge = [longer](double side) {
+            return side == longer ? canvasEdge : std::max(1.0, std::round(canvasEdge * side / longer));
+        };
+        const double width = edge(size.width());
+        const double height = edge(size.height());
+        if (auto normalised = resizeImage(image, width, height))
             image = *normalised;
         else
-            scale = image.size().width() / canvasEdge;
+            scale = longer / canvasEdge;
     }
     if (settings.withRoundedCorners)
         image = roundCorners(image, settings.roundedCornersPx * scale);

@@ -19,7 +19,8 @@ struct EffectSettings {
 };
 
 // Corners, then padding, then tint; the source itself when no effect is on. Radius and padding
-// are measured on a 1024-pixel canvas, so the source is normalised to it when either is on.
+// are measured on a canvas 1024 pixels on its longer edge, so the source is normalised to it when either
+// is on; a source that is not square keeps its proportions.
 Image applyEffects(const Image &source, const EffectSettings &settings);
 
 // Antialiased quarter-circle corners; the radius is clamped to 0 … half the shorter edge.

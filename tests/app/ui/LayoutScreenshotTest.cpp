@@ -15,11 +15,13 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <functional>
 
 namespace glyphon::test {
 namespace {
@@ -136,6 +138,51 @@ TEST_F(LayoutScreenshotTest, theGridsCaptionsStayBelowItsArtAtTheSmallestSize) {
         ASSERT_TRUE(bar->isVisible());
         EXPECT_FALSE(onScreen(bar).intersects(onScreen(view().imageArea()->gridButton())));
     }
+}
+
+// The bounding box of the pixels in area that pass the test.
+QRect boundsOf(const QImage &shot, const QRect &area, const std::function<bool(const QColor &)> &test) {
+    QRect bounds;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (test(shot.pixelColor(x, y)))
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+
+TEST_F(LayoutScreenshotTest, aPictureThatIsNotSquareKeepsItsProportions) {
+    // 1200 × 800: a blue field with a white disc, which a squashed preview would show as an ellipse.
+    QImage wide(1200, 800, QImage::Format_ARGB32_Premultiplied);
+    wide.fill(QColor(0x2f, 0x80, 0xed));
+    {
+        QPainter painter(&wide);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::white);
+        painter.drawEllipse(QRectF(400, 200, 400, 400));
+    }
+    m_window->resize(640, 820);
+    state().acceptImage(QUrl::fromLocalFile(path(QStringLiteral("wide.png"))), Image(wide));
+    state().setWithRoundedCorners(true);
+    const auto blue = [](const QColor &c) { return c.blue() > 200 && c.red() < 90; };
+    const auto white = [](const QColor &c) { return c.lightness() > 240; };
+
+    const QImage single = capture(QStringLiteral("layout-6-wide-picture"));
+    const QRect area = onScreen(view().imageArea());
+    const QRect field = boundsOf(single, area, blue);
+    EXPECT_NEAR(double(field.width()) / field.height(), 1.5, 0.02);
+    const QRect disc = boundsOf(single, field, white);
+    EXPECT_NEAR(disc.width(), disc.height(), 2);
+    EXPECT_NEAR(disc.width(), field.width() / 3.0, 3);
+
+    state().toggleGridView();
+    const QImage grid = capture(QStringLiteral("layout-7-wide-picture-grid"));
+    const QRect tile = onScreen(view().imageArea()->grid()->tiles().first());
+    const QRect tileField = boundsOf(grid, tile, blue);
+    EXPECT_NEAR(tileField.width(), 256, 1);
+    EXPECT_NEAR(double(tileField.width()) / tileField.height(), 1.5, 0.03);
+    const QRect tileDisc = boundsOf(grid, tileField, white);
+    EXPECT_NEAR(tileDisc.width(), tileDisc.height(), 2);
 }
 
 } // namespace
