@@ -38,6 +38,7 @@ const QString kTintColorGreen = QStringLiteral("tintColorGreen");
 const QString kTintColorBlue = QStringLiteral("tintColorBlue");
 const QString kTintColorOpacity = QStringLiteral("tintColorOpacity");
 const QString kColorSelection = QStringLiteral("colorSelection");
+const QString kLastImageFolder = QStringLiteral("lastImageFolder");
 
 // The ranges of the settings panel's sliders; a stored value outside them is pulled back in.
 constexpr double minRadius = 100.0, maxRadius = 300.0;
@@ -115,6 +116,11 @@ void ContentViewState::connectReactions() {
                         &ContentViewState::forFaviconChanged})
         connect(this, signal, this, [this] { saveSettings(m_store); });
     connect(this, &ContentViewState::imageChanged, this, &ContentViewState::onImageChanged);
+    // Whichever way an image came in, the next file dialog opens where it was.
+    connect(this, &ContentViewState::imageUrlChanged, this, [this] {
+        if (m_imageUrl.isLocalFile())
+            setLastImageFolder(QFileInfo(m_imageUrl.toLocalFile()).absolutePath());
+    });
 }
 
 void ContentViewState::onImageChanged() {
@@ -461,6 +467,18 @@ void ContentViewState::saveSettings(QSettings &store) {
     store.setValue(kForAndroid, forAndroid());
     store.setValue(kForFavicon, forFavicon());
     store.setValue(kColorSelection, colorComponents(colorSelection()));
+}
+
+QString ContentViewState::lastImageFolder() const {
+    const QVariant value = m_store.value(kLastImageFolder);
+    return value.typeId() == QMetaType::QString && QFileInfo(value.toString()).isAbsolute() ? value.toString()
+                                                                                            : QString();
+}
+
+void ContentViewState::setLastImageFolder(const QString &folder) {
+    if (folder.isEmpty() || folder == lastImageFolder())
+        return;
+    writeKey(kLastImageFolder, folder);
 }
 
 void ContentViewState::resetToDefaults() {

@@ -2,12 +2,13 @@
 
 #include "ContentView.h"
 #include "ContentViewState.h"
+#include "ImageArea.h"
+#include "ImageFileDialog.h"
 #include "ScreenFit.h"
 
 #include <QAction>
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QImageReader>
 #include <QMenuBar>
 #include <QStandardPaths>
 
@@ -25,27 +26,13 @@ MainWindow::MainWindow(ContentViewState &state, QWidget *parent)
     m_openImage->setShortcut(QKeySequence::Open);
     m_openImage->setShortcutContext(Qt::ApplicationShortcut);
     connect(m_openImage, &QAction::triggered, this, &MainWindow::openImage);
+    connect(m_contentView->imageArea(), &ImageArea::chooseImageRequested, this, &MainWindow::openImage);
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(m_openImage);
 }
 
 void MainWindow::openImage() {
-    auto *dialog = new QFileDialog(this, QStringLiteral("Open Image"));
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setFileMode(QFileDialog::ExistingFile);
-    dialog->setNameFilter(imageFileFilter());
-    dialog->setDirectory(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
-    dialog->setWindowModality(Qt::WindowModal);
-    connect(dialog, &QFileDialog::fileSelected, this,
-            [this](const QString &path) { m_state.openFile(path); });
-    dialog->open();
-}
-
-QString MainWindow::imageFileFilter() {
-    QStringList patterns;
-    for (const QByteArray &format : QImageReader::supportedImageFormats())
-        patterns << QStringLiteral("*.") + QString::fromLatin1(format);
-    return QStringLiteral("Images (") + patterns.join(QLatin1Char(' ')) + QStringLiteral(")");
+    openImageDialog(this, m_state);
 }
 
 ContentViewSeams desktopSeams(std::function<QWidget *()> dialogParent) {

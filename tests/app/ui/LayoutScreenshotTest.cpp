@@ -185,5 +185,28 @@ TEST_F(LayoutScreenshotTest, aPictureThatIsNotSquareKeepsItsProportions) {
     EXPECT_NEAR(tileDisc.width(), tileDisc.height(), 2);
 }
 
+TEST_F(LayoutScreenshotTest, theEmptyWindowSaysWhatToDoBelowThePlaceholder) {
+    ImageArea *area = view().imageArea();
+    for (bool open : {false, true}) {
+        state().setIsExpanded(open);
+        const QImage shot =
+            capture(open ? QStringLiteral("empty-2-settings-open") : QStringLiteral("empty-1"));
+        const QRectF art = area->previewRect();
+        const QRectF hint = area->hintRect();
+        ASSERT_FALSE(hint.isEmpty());
+        EXPECT_GE(hint.top(), art.bottom());
+        EXPECT_LE(hint.bottom(), area->height() - ImageArea::previewInset);
+        // The line is really drawn there: light text pixels inside the hint's box.
+        const QRect box = QRectF(QPointF(area->mapTo(m_window.get(), QPoint())) + hint.topLeft(), hint.size())
+                              .toAlignedRect();
+        int text = 0;
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x)
+                text += shot.pixelColor(x, y).lightness() > 110 ? 1 : 0;
+        EXPECT_GT(text, 150) << open;
+    }
+    EXPECT_EQ(area->accessibleDescription(), QStringLiteral("Drop an image here or click to choose one"));
+}
+
 } // namespace
 } // namespace glyphon::test
