@@ -79,15 +79,17 @@ TEST(Effects, PaddingLeavesATransparentBandAroundTheWholePicture) {
     EXPECT_EQ(bitmap.pixel(923, 923), qRgb(255, 0, 0));
 }
 
-TEST(Effects, AnOblongSourceKeepsItsProportions) {
-    // 1200 × 800 is normalised to 1024 × 683, not squashed into a square, and the padding shrinks it
-    // evenly: 100 at the sides, 100 × 683 / 1024 above and below.
+TEST(Effects, AnOblongSourceKeepsItsProportionsOnTheProportionalCanvas) {
+    // 1200 × 800 is normalised to 1024 × 683 there, and the padding shrinks it evenly: 100 at the sides,
+    // 100 × 683 / 1024 above and below.
     QImage wide(1200, 800, QImage::Format_ARGB32_Premultiplied);
     wide.fill(Qt::red);
     EffectSettings settings = only(true, true, false);
     settings.roundedCornersPx = 200;
     settings.paddingPx = 100;
-    const QImage bitmap = applyEffects(Image(wide), settings).bitmap();
+    // Icons are still cut from the square the source is squashed into.
+    EXPECT_EQ(applyEffects(Image(wide), settings).bitmap().size(), QSize(1024, 1024));
+    const QImage bitmap = applyEffects(Image(wide), settings, EffectCanvas::Proportional).bitmap();
     ASSERT_EQ(bitmap.size(), QSize(1024, 683));
     EXPECT_TRUE(allAlpha(bitmap, QRect(0, 0, 1024, 66), 0));
     EXPECT_TRUE(allAlpha(bitmap, QRect(0, 617, 1024, 66), 0));

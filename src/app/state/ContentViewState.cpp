@@ -595,7 +595,8 @@ void ContentViewState::updatePreview() {
             QMutexLocker lock(&m_effectsLock);
             settings = m_effects;
         }
-        Image processed = applyEffects(source, settings);
+        // A source that is not square is shown in its proportions, though it is refused for output.
+        Image processed = applyEffects(source, settings, EffectCanvas::Proportional);
         // A canvas that could not be made must still end the busy state; the source is the best stand-in.
         if (processed.isNull())
             processed = source;

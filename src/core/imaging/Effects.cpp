@@ -126,7 +126,7 @@ void tintRow(const quint32 *from, quint32 *to, int width, TintWeights w) {
 
 // The pipeline cannot report a failure: when the 1024 canvas cannot be made it keeps the source's own
 // size and measures radius and padding on it in proportion, so the picture still looks the same.
-Image applyEffects(const Image &source, const EffectSettings &settings) {
+Image applyEffects(const Image &source, const EffectSettings &settings, EffectCanvas canvas) {
     if (source.isNull())
         return source;
     Image image = source;
@@ -134,9 +134,11 @@ Image applyEffects(const Image &source, const EffectSettings &settings) {
     if (settings.withRoundedCorners || settings.withPadding) {
         const QSizeF size = source.size();
         const double longer = std::max(size.width(), size.height());
-        // A square source gets exactly 1024 × 1024; the shorter edge of an oblong one is rounded.
-        const auto edge = [longer](double side) {
-            return side == longer ? canvasEdge : std::max(1.0, std::round(canvasEdge * side / longer));
+        // The shorter edge of a proportional canvas is rounded to whole pixels.
+        const auto edge = [longer, canvas](double side) {
+            if (side == longer || canvas == EffectCanvas::Square)
+                return canvasEdge;
+            return std::max(1.0, std::round(canvasEdge * side / longer));
         };
         const double width = edge(size.width());
         const double height = edge(size.height());
