@@ -43,6 +43,7 @@ const QString kColorSelection = QStringLiteral("colorSelection");
 const QString kIsExpanded = QStringLiteral("isExpanded");
 const QString kShowGridView = QStringLiteral("showGridView");
 const QString kLastOutputFolder = QStringLiteral("lastOutputFolder");
+const QString kLastImageFolder = QStringLiteral("lastImageFolder");
 
 // The ranges of the settings panel's sliders; a stored value outside them is pulled back in.
 constexpr double minRadius = 100.0, maxRadius = 300.0;
@@ -128,6 +129,11 @@ void ContentViewState::connectReactions() {
                         &ContentViewState::forFaviconChanged})
         connect(this, signal, this, [this] { saveSettings(m_store); });
     connect(this, &ContentViewState::imageChanged, this, &ContentViewState::onImageChanged);
+    // Whichever way an image came in, the next file dialog opens where it was.
+    connect(this, &ContentViewState::imageUrlChanged, this, [this] {
+        if (m_imageUrl.isLocalFile())
+            setLastImageFolder(QFileInfo(m_imageUrl.toLocalFile()).absolutePath());
+    });
 }
 
 void ContentViewState::onImageChanged() {
@@ -546,6 +552,18 @@ void ContentViewState::saveSettings(QSettings &store) {
     store.setValue(kColorSelection, colorComponents(colorSelection()));
 }
 
+QString ContentViewState::lastImageFolder() const {
+    const QVariant value = m_store.value(kLastImageFolder);
+    return value.typeId() == QMetaType::QString && QFileInfo(value.toString()).isAbsolute() ? value.toString()
+                                                                                            : QString();
+}
+
+void ContentViewState::setLastImageFolder(const QString &folder) {
+    if (folder.isEmpty() || folder == lastImageFolder())
+        return;
+    writeKey(kLastImageFolder, folder);
+}
+
 void ContentViewState::resetToDefaults() {
     setForMacos(defaultSettings.forMacos);
     setForIos(defaultSettings.forIos);
@@ -707,7 +725,8 @@ void ContentViewState::updatePreview() {
             QMutexLocker lock(&m_effectsLock);
             settings = m_effects;
         }
-        Image processed = applyEffects(source, settings);
+        // A source that is not square is shown in its proportions, though it is refused for output.
+        Image processed = applyEffects(source, settings, EffectCanvas::Proportional);
         // A canvas that could not be made must still end the busy state; the source is the best stand-in.
         if (processed.isNull())
             processed = source;

@@ -225,6 +225,11 @@ public:
     // The effect settings of this moment, as the preview and the run apply them.
     EffectSettings effectSettings() const { return m_effects; }
 
+    // The folder the last image came from, kept in the store for the next start's file dialog; empty when
+    // none was stored or the stored value is not a folder path.
+    QString lastImageFolder() const;
+    void setLastImageFolder(const QString &folder);
+
     // Settings store
     void loadSettings(QSettings &store);
     void saveSettings(QSettings &store);

@@ -50,6 +50,8 @@ ContentView::ContentView(ContentViewState &state, QWidget *parent)
     m_scroll->setWidgetResizable(true);
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A container, not a control: Tab goes straight to what is in it.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(m_scroll);

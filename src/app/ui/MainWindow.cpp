@@ -2,11 +2,13 @@
 
 #include "ContentView.h"
 #include "ContentViewState.h"
+#include "ImageArea.h"
+#include "ImageFileDialog.h"
+#include "ScreenFit.h"
 
 #include <QAction>
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QImageReader>
 #include <QMenuBar>
 #include <QStandardPaths>
 
@@ -18,10 +20,12 @@ MainWindow::MainWindow(ContentViewState &state, QWidget *parent)
     setCentralWidget(m_contentView);
     setMinimumSize(minimumEdge, minimumEdge);
     resize(minimumEdge, minimumEdge);
+    ScreenFit::install(this, QSize(minimumEdge, minimumEdge));
 
     m_openImage->setShortcut(QKeySequence::Open);
     m_openImage->setShortcutContext(Qt::ApplicationShortcut);
     connect(m_openImage, &QAction::triggered, this, &MainWindow::openImage);
+    connect(m_contentView->imageArea(), &ImageArea::chooseImageRequested, this, &MainWindow::openImage);
     m_fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     m_fileMenu->addAction(m_openImage);
 
@@ -37,22 +41,7 @@ void MainWindow::refreshTitle() {
 }
 
 void MainWindow::openImage() {
-    auto *dialog = new QFileDialog(this, QStringLiteral("Open Image"));
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setFileMode(QFileDialog::ExistingFile);
-    dialog->setNameFilter(imageFileFilter());
-    dialog->setDirectory(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
-    dialog->setWindowModality(Qt::WindowModal);
-    connect(dialog, &QFileDialog::fileSelected, this,
-            [this](const QString &path) { m_state.openFile(path); });
-    dialog->open();
-}
-
-QString MainWindow::imageFileFilter() {
-    QStringList patterns;
-    for (const QByteArray &format : QImageReader::supportedImageFormats())
-        patterns << QStringLiteral("*.") + QString::fromLatin1(format);
-    return QStringLiteral("Images (") + patterns.join(QLatin1Char(' ')) + QStringLiteral(")");
+    openImageDialog(this, m_state);
 }
 
 ContentViewSeams desktopSeams(std::function<QWidget *()> dialogParent, std::function<QString()> startFolder) {

@@ -30,9 +30,6 @@ public:
     // Asks for an image file and takes it in exactly as if it had been dropped.
     void openImage();
 
-    // The file-dialog filter for every image format this Qt installation reads.
-    static QString imageFileFilter();
-
 private:
     void refreshTitle();
 
