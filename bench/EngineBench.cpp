@@ -40,6 +40,8 @@ BENCHMARK(Resize)
     ->Args({4096, 1024})
     ->Args({4096, 16})
     ->Args({512, 1024})
+    ->Args({1025, 1024})
+    ->Args({4097, 1024})
     ->Unit(benchmark::kMicrosecond);
 
 // One render from shared box-reduced levels, as the writers do it.
