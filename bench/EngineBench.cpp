@@ -40,6 +40,8 @@ BENCHMARK(Resize)
     ->Args({4096, 1024})
     ->Args({4096, 16})
     ->Args({512, 1024})
+    ->Args({1025, 1024})
+    ->Args({4097, 1024})
     ->Unit(benchmark::kMicrosecond);
 
 // One render from shared box-reduced levels, as the writers do it.
@@ -79,7 +81,8 @@ void RenderSet(benchmark::State &state) {
     for (auto _ : state)
         benchmark::DoNotOptimize(renderPngs(source, ios));
 }
-BENCHMARK(RenderSet)->ArgsProduct({{1024, 4096}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime();
+// 4097: an odd edge, whose reductions end in partial boxes.
+BENCHMARK(RenderSet)->ArgsProduct({{1024, 4096, 4097}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void AllSets(benchmark::State &state) {
     const Image source(picture(int(state.range(0)), state.range(1) != 0));

@@ -5,7 +5,8 @@
 #
 # Usage: bench/compare.sh [BUILD_DIR]      (default: build; RUNS=5 by default)
 # Needs: the build's glyphon-cli and glyphon_psnr, node + npm (sharp is installed into BUILD_DIR/bench-node
-# on first use, never into the repository), ImageMagick's convert.
+# on first use, never into the repository), ImageMagick 6 (Debian's convert-im6.q16: another program named
+# convert may come first on PATH).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -21,7 +22,8 @@ for tool in "$cli" "$psnr"; do
     [ -x "$tool" ] || { echo "missing $tool: build the glyphon-cli and glyphon_psnr targets first" >&2; exit 2; }
 done
 command -v node >/dev/null && command -v npm >/dev/null || { echo "node and npm are needed" >&2; exit 2; }
-command -v convert >/dev/null || { echo "ImageMagick (convert) is needed" >&2; exit 2; }
+magick=/usr/bin/convert-im6.q16
+[ -x "$magick" ] || { echo "ImageMagick ($magick) is needed" >&2; exit 2; }
 
 if [ ! -d "$nodeDir/node_modules/sharp" ]; then
     echo "Installing sharp@$sharpVersion into $nodeDir"
@@ -41,7 +43,7 @@ add flat-1024.png "$shared/apple-1024.png" || add flat-1024.png "$root/resources
 add photo-1024.jpg "$shared/photo-1024.jpg" || true
 # 4096 sources, enlarged with a Lanczos filter; -strip leaves no colour chunks, so neither tool converts.
 big() {
-    [ -f "$work/sources/$1" ] || convert "$2" -filter Lanczos -resize 4096x4096! -strip "PNG32:$work/sources/$1"
+    [ -f "$work/sources/$1" ] || "$magick" "$2" -filter Lanczos -resize 4096x4096! -strip "PNG32:$work/sources/$1"
     sources+=("$work/sources/$1")
 }
 if [ -f "$shared/bulb-2048.png" ]; then big flat-4096.png "$shared/bulb-2048.png"; else big flat-4096.png "${sources[0]}"; fi
@@ -126,7 +128,7 @@ for src in "${sources[@]}"; do
     name=$(basename "${src%.*}")
     for e in "${edges[@]}"; do
         ref=$work/reference/$name-$e.png
-        [ -f "$ref" ] || convert "$src" -filter Lanczos -resize "${e}x${e}!" -depth 16 "PNG64:$ref"
+        [ -f "$ref" ] || "$magick" "$src" -filter Lanczos -resize "${e}x${e}!" -depth 16 "PNG64:$ref"
     done
     for tool in glyphon sharp; do
         printf '%-22s' "$name $tool"

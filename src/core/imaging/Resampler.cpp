@@ -54,10 +54,14 @@ struct AxisFilter {
     std::vector<Pixel> spread;
 };
 
-// Pixel centres line up as (j + 0.5) · from / to; taps falling outside the source are dropped and
-// the rest renormalised, as ImageMagick does, so borders neither darken nor repeat.
-AxisFilter axisFilter(int from, int to) {
-    const double factor = double(from) / to;
+// Pixel centres line up as (j + 0.5) · span / to; taps falling outside the source are dropped and
+// the rest renormalised, as ImageMagick does, so borders neither darken nor repeat. A reduced level's
+// last pixel may stand for only part of a box (span < from): it is weighted by the part it covers and
+// placed at that part's centre, so the picture neither shifts nor stretches.
+AxisFilter axisFilter(int from, double span, int to) {
+    const double factor = span / to;
+    const double lastCoverage = span - (from - 1);
+    const double lastCentre = (from - 1 + span) / 2.0;
     const double scale = std::max(factor, 1.0);
     const double support = lobes * scale;
     AxisFilter filter;
@@ -70,8 +74,11 @@ AxisFilter axisFilter(int from, int to) {
         const int start = std::max(int(centre - support + 0.5), 0);
         const int stop = std::min({int(centre + support + 0.5), from, start + filter.count});
         double sum = 0.0;
-        for (int i = start; i < stop; ++i)
-            sum += exact[size_t(i - start)] = lanczos((i + 0.5 - centre) / scale);
+        for (int i = start; i < stop; ++i) {
+            const bool last = i == from - 1;
+            const double weight = lanczos(((last ? lastCentre : i + 0.5) - centre) / scale);
+            sum += exact[size_t(i - start)] = last ? weight * lastCoverage : weight;
+        }
         if (!(sum > 1e-9)) {
             // Only a window cut down to the zeros of the kernel sums to nothing; the nearest pixel stands in.
             std::fill(exact.begin(), exact.end(), 0.0);
@@ -251,12 +258,58 @@ void halveRow(const quint32 *a, const quint32 *b, quint32 *out, int width) {
         out[x] = blockMean(a[2 * x], a[2 * x + 1], b[2 * x], b[2 * x + 1]);
 }
 
-// Each output pixel is the rounded mean of a 2 × 2 block: exact, and valid premultiplied again.
-void halveRows(const QImage &level, const Rows &half, int from, int to) {
-    for (int y = from; y < to; ++y)
-        halveRow(reinterpret_cast<const quint32 *>(level.constScanLine(2 * y)),
-                 reinterpret_cast<const quint32 *>(level.constScanLine(2 * y + 1)),
-                 reinterpret_cast<quint32 *>(half.row(y)), half.width);
+// How the boxes of one reduction lie along an axis: each pixel stands for `full` source pixels,
+// the last one for the `last` (1 … full) that remain when the edge is no multiple of `full`.
+struct Boxes {
+    Boxes(int length, int depth)
+        : full(qint64(1) << depth), count(int((length + full - 1) >> depth)),
+          last(length - (count - 1) * full) {}
+    // The level's extent in its own pixels: the last one counts only as far as it reaches.
+    double span() const { return double(count - 1) + double(last) / double(full); }
+    // The source pixels level pixel i stands for, or 0 past the end.
+    qint64 weight(int i) const { return i < count - 1 ? full : i == count - 1 ? last : 0; }
+    qint64 full;
+    int count;
+    qint64 last;
+};
+
+// The weighted, rounded mean of the pixels p, q over r, s, each axis weighted by the source pixels its
+// members stand for: a partial box counts only as much as it covers. A zero weight leaves a pixel out.
+// The sums fit in 64 bits until both edges pass 2^26 pixels, far beyond any image in memory.
+quint32 weightedMean(const quint32 (&pixels)[4], qint64 left, qint64 right, qint64 top, qint64 bottom) {
+    const qint64 across[2] = {left, right};
+    const qint64 down[2] = {top, bottom};
+    const qint64 total = (across[0] + across[1]) * (down[0] + down[1]);
+    quint32 mean = 0;
+    for (int channel = 0; channel < 32; channel += 8) {
+        qint64 sum = total / 2;
+        for (int k = 0; k < 4; ++k)
+            sum += across[k % 2] * down[k / 2] * ((pixels[k] >> channel) & 0xff);
+        mean |= quint32(sum / total) << channel;
+    }
+    return mean;
+}
+
+// Each output pixel is the rounded mean of a 2 × 2 block, valid premultiplied again. Blocks along
+// the last column and row may hold a partial box or have no partner; those take the weighted mean.
+void halveRows(const QImage &level, Boxes across, Boxes down, const Rows &half, int from, int to) {
+    const int last = half.width - 1;
+    for (int y = from; y < to; ++y) {
+        const int top = 2 * y, bottom = std::min(top + 1, down.count - 1);
+        const auto *a = reinterpret_cast<const quint32 *>(level.constScanLine(top));
+        const auto *b = reinterpret_cast<const quint32 *>(level.constScanLine(bottom));
+        auto *out = reinterpret_cast<quint32 *>(half.row(y));
+        const qint64 wa = down.weight(top), wb = bottom > top ? down.weight(bottom) : 0;
+        if (wa == wb) {
+            halveRow(a, b, out, last);
+        } else {
+            for (int x = 0; x < last; ++x)
+                out[x] = weightedMean({a[2 * x], a[2 * x + 1], b[2 * x], b[2 * x + 1]}, 1, 1, wa, wb);
+        }
+        const int left = 2 * last, right = std::min(left + 1, across.count - 1);
+        out[last] = weightedMean({a[left], a[right], b[left], b[right]}, across.weight(left),
+                                 right > left ? across.weight(right) : 0, wa, wb);
+    }
 }
 
 // Splits rows into bands for the pool; small jobs stay on the calling thread.
@@ -271,8 +324,12 @@ QImage premultiplied(const QImage &image) {
                : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
-bool fitsRatio(QSize level, QSize target) {
-    return level.width() >= levelRatio * target.width() && level.height() >= levelRatio * target.height();
+// Whether the reduction `depth` halvings deep keeps levelRatio pixels per target pixel on both axes.
+// A partial last box counts as a pixel: the ratio may then fall short by less than one level pixel,
+// which costs no visible sharpness, while the next level up would cost up to four times the work.
+bool fitsRatio(QSize source, int depth, QSize target) {
+    return Boxes(source.width(), depth).count >= qint64(levelRatio) * target.width() &&
+           Boxes(source.height(), depth).count >= qint64(levelRatio) * target.height();
 }
 
 } // namespace
@@ -286,20 +343,24 @@ void SourceLevels::prepare(const QList<QSize> &targets) {
             smallest = smallest.isValid() ? smallest.boundedTo(target) : target;
     if (!smallest.isValid() || m_levels.front().isNull())
         return;
-    // Halving stops at an odd edge: its last pixel would have no partner and the grid would shift.
-    for (;;) {
-        const QImage &level = m_levels.back();
-        const QSize half = level.size() / 2;
-        if (level.width() % 2 || level.height() % 2 || !fitsRatio(half, smallest))
-            return;
-        QImage next = freshCanvas(half);
+    const QSize source = m_levels.front().size();
+    // Odd edges halve too, their last box partial: a reduction by any power of two, with only the
+    // remaining fraction left to the Lanczos pass, whatever the edge.
+    for (int depth = int(m_levels.size()); fitsRatio(source, depth, smallest); ++depth) {
+        const Boxes across(source.width(), depth - 1), down(source.height(), depth - 1);
+        QImage next = freshCanvas(QSize((across.count + 1) / 2, (down.count + 1) / 2));
         if (next.isNull())
             return;
+        const QImage &level = m_levels.back();
         const Rows rows(next);
-        forRowBands(half.height(), qint64(half.width()) * half.height(),
-                    [&](int from, int to) { halveRows(level, rows, from, to); });
+        forRowBands(next.height(), qint64(next.width()) * next.height(),
+                    [&](int from, int to) { halveRows(level, across, down, rows, from, to); });
         m_levels.push_back(std::move(next));
     }
+}
+
+QImage SourceLevels::level(int depth) const {
+    return depth >= 0 && depth < int(m_levels.size()) ? m_levels[size_t(depth)] : QImage();
 }
 
 QImage SourceLevels::render(int width, int height, bool spread) const {
@@ -309,23 +370,23 @@ QImage SourceLevels::render(int width, int height, bool spread) const {
     if (source.width() == width && source.height() == height)
         return source;
     const QSize target(width, height);
-    auto level = m_levels.begin();
-    while (level + 1 != m_levels.end() && fitsRatio((level + 1)->size(), target))
-        ++level;
-    if (level->width() == width && level->height() == height)
-        return *level;
+    int depth = 0;
+    while (depth + 1 < int(m_levels.size()) && fitsRatio(source.size(), depth + 1, target))
+        ++depth;
+    const QImage &level = m_levels[size_t(depth)];
 
-    QImage out = freshCanvas(QSize(width, height));
+    QImage out = freshCanvas(target);
     if (out.isNull())
         return {};
-    const AxisFilter horizontal = axisFilter(level->width(), width);
-    const AxisFilter vertical = level->height() == level->width() && height == width
+    const Boxes across(source.width(), depth), down(source.height(), depth);
+    const AxisFilter horizontal = axisFilter(across.count, across.span(), width);
+    const AxisFilter vertical = source.height() == source.width() && height == width
                                     ? horizontal
-                                    : axisFilter(level->height(), height);
-    const qint64 work = spread ? qint64(level->width()) * height * vertical.count : 0;
+                                    : axisFilter(down.count, down.span(), height);
+    const qint64 work = spread ? qint64(level.width()) * height * vertical.count : 0;
     const Rows rows(out);
     forRowBands(height, work,
-                [&](int from, int to) { renderRows(*level, horizontal, vertical, rows, from, to); });
+                [&](int from, int to) { renderRows(level, horizontal, vertical, rows, from, to); });
     return out;
 }
 

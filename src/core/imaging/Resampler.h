@@ -7,8 +7,9 @@
 
 namespace glyphon {
 
-// A premultiplied source with its exact 2× box reductions, so that many renders of one picture
-// start from a level only a few times larger than their target instead of from the full source.
+// A premultiplied source with its 2× box reductions, so that many renders of one picture start from
+// a level only a few times larger than their target instead of from the full source. An odd edge
+// halves too: its last box covers what remains, and the renders weigh and place it by that part.
 class SourceLevels {
 public:
     explicit SourceLevels(const QImage &source);
@@ -23,6 +24,8 @@ public:
     QImage render(int width, int height, bool spread = false) const;
 
     const QImage &source() const { return m_levels.front(); }
+    // The prepared reduction `depth` halvings deep (ceil(edge / 2^depth) pixels), or null.
+    QImage level(int depth) const;
 
 private:
     std::vector<QImage> m_levels;
