@@ -59,10 +59,10 @@ std::optional<double> parseNumber(const QString &text) {
 }
 
 std::variant<Image, Failure> loadValidSource(const QString &path) {
-    LoadResult loaded = loadSourceImage(path);
-    if (!loaded.image)
-        return Failure{usageError, loaded.error};
-    return *loaded.image;
+    Result<Image> loaded = loadSourceImage(path);
+    if (!loaded)
+        return Failure{usageError, loaded.error().description()};
+    return *loaded;
 }
 
 // --pad-to-square: a source that is not square gets a transparent margin on its shorter side before it is

@@ -93,10 +93,10 @@ class GoldenTree : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(GoldenTree, FiveSetsAreExactlyAsRecorded) {
     const GoldenCase &golden = GetParam();
-    const LoadResult loaded =
+    const Result<Image> loaded =
         loadSourceImage(test::sourcePath(QStringLiteral("resources/samples/apple-1024.png")));
-    ASSERT_TRUE(loaded.image) << loaded.error.toStdString();
-    const Image processed = applyEffects(*loaded.image, golden.settings);
+    ASSERT_TRUE(loaded) << loaded.error().description().toStdString();
+    const Image processed = applyEffects(*loaded, golden.settings);
 
     QTemporaryDir out;
     test::RecordedFailures failures;

@@ -588,15 +588,15 @@ void ContentViewState::loadInBackground(const QUrl &url) {
         return;
     }
     runInBackground([this, url] {
-        LoadResult loaded = loadSourceImage(url.toLocalFile());
-        if (!loaded.image) {
+        Result<Image> loaded = loadSourceImage(url.toLocalFile());
+        if (!loaded) {
             QMetaObject::invokeMethod(
-                this, [this, url, reason = loaded.reason] { refuseImage(url, reason); },
+                this, [this, url, reason = loaded.error().message] { refuseImage(url, reason); },
                 Qt::QueuedConnection);
             return;
         }
         QMetaObject::invokeMethod(
-            this, [this, url, image = *loaded.image] { acceptImage(url, image); }, Qt::QueuedConnection);
+            this, [this, url, image = *loaded] { acceptImage(url, image); }, Qt::QueuedConnection);
     });
 }
 

@@ -70,9 +70,9 @@ protected:
 
     void dropSample() {
         const QString file = sourcePath(QStringLiteral("resources/samples/apple-1024.png"));
-        LoadResult loaded = loadSourceImage(file);
-        ASSERT_TRUE(loaded.image.has_value());
-        state().acceptImage(QUrl::fromLocalFile(file), *loaded.image);
+        const Result<Image> loaded = loadSourceImage(file);
+        ASSERT_TRUE(loaded);
+        state().acceptImage(QUrl::fromLocalFile(file), *loaded);
         settle();
     }
 };
