@@ -6,7 +6,7 @@
 #include "imaging/SourceLoader.h"
 #include "terminal/ArgumentParser.h"
 #include "terminal/MessageHandler.h"
-#include "writers/IconSets.h"
+#include "writers/SetWriter.h"
 
 #include <QColor>
 #include <QFileInfo>
@@ -39,11 +39,11 @@ struct Failure {
 };
 
 std::optional<Platform> platformFromKey(const QString &key) {
-    static const std::pair<const char *, Platform> keys[] = {{"macos", Platform::macOS},
-                                                             {"ios", Platform::iOS},
-                                                             {"watchos", Platform::watchOS},
-                                                             {"android", Platform::android},
-                                                             {"web", Platform::web}};
+    static const std::pair<const char *, Platform> keys[] = {{"macos", Platform::MacOS},
+                                                             {"ios", Platform::IOS},
+                                                             {"watchos", Platform::WatchOS},
+                                                             {"android", Platform::Android},
+                                                             {"web", Platform::Web}};
     for (const auto &[name, platform] : keys)
         if (key.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
             return platform;
@@ -293,9 +293,11 @@ int generate(const QStringList &arguments, QTextStream &out, QTextStream &err) {
         err << program << ": " << *sourcePath << ": " << validation.message << Qt::endl;
 
     const Image processed = applyEffects(image, std::get<EffectSettings>(effects));
+    // Failures are told on this run's own standard output, as they happen.
+    const FailureSink print = [&out](const Error &error) { out << failureLine(error) << Qt::endl; };
     int failures = 0;
     for (const Platform platform : std::get<QList<Platform>>(selected)) {
-        const int platformFailures = writePlatform(platform, processed, folder);
+        const int platformFailures = int(writePlatform(platform, processed, folder, print).failures.size());
         failures += platformFailures;
         err << platformName(platform)
             << (platformFailures ? QStringLiteral(": %1 failure(s)").arg(platformFailures)

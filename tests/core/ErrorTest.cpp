@@ -1,4 +1,5 @@
 #include "Error.h"
+#include "writers/FailureSink.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -30,6 +31,7 @@ TEST(Error, EachKindIsToldInItsOwnWords) {
     };
     for (const auto &c : cases)
         EXPECT_EQ(c.error.description(), c.description);
+    EXPECT_EQ(failureLine(cases[1].error), QStringLiteral("Something went wrong: ") + cases[1].description);
 }
 
 TEST(Result, HoldsAValueOrTheReasonThereIsNone) {

@@ -4,8 +4,7 @@
 #include "SettingsValues.h"
 #include "imaging/Renderer.h"
 #include "imaging/SourceLoader.h"
-#include "writers/FailureSink.h"
-#include "writers/IconSets.h"
+#include "writers/SetWriter.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -742,20 +741,16 @@ void ContentViewState::startGeneration(const QList<QUrl> &locations) {
     runInBackground([this, processed, folder] {
         const std::array<const std::atomic<bool> *, 5> selected = {&m_forMacos, &m_forIos, &m_forWatchos,
                                                                    &m_forAndroid, &m_forFavicon};
-        std::mutex sinkLock;
         QStringList failures;
         int written = 0;
-        const FailureSink sink = [&](const QString &description) {
-            printFailure(description);
-            std::lock_guard lock(sinkLock);
-            failures.append(description);
-        };
         for (std::size_t row = 0; row < allPlatforms.size(); ++row) {
             // Read as the row is reached, not snapshotted at the start.
             if (!selected[row]->load())
                 continue;
-            writePlatform(allPlatforms[row], processed, folder, sink, &written);
-            std::lock_guard lock(sinkLock);
+            const WriteReport report = writePlatform(allPlatforms[row], processed, folder);
+            written += report.written;
+            for (const Error &failure : report.failures)
+                failures.append(failure.description());
             QMetaObject::invokeMethod(
                 this,
                 [this, failures, written] {
