@@ -79,6 +79,39 @@ TEST(Effects, PaddingLeavesATransparentBandAroundTheWholePicture) {
     EXPECT_EQ(bitmap.pixel(923, 923), qRgb(255, 0, 0));
 }
 
+TEST(Effects, AnOblongSourceKeepsItsProportionsOnTheProportionalCanvas) {
+    // 1200 × 800 is normalised to 1024 × 683 there, and the padding shrinks it evenly: 100 at the sides,
+    // 100 × 683 / 1024 above and below.
+    QImage wide(1200, 800, QImage::Format_ARGB32_Premultiplied);
+    wide.fill(Qt::red);
+    EffectSettings settings = only(true, true, false);
+    settings.roundedCornersPx = 200;
+    settings.paddingPx = 100;
+    // Icons are still cut from the square the source is squashed into.
+    EXPECT_EQ(applyEffects(Image(wide), settings).bitmap().size(), QSize(1024, 1024));
+    const QImage bitmap = applyEffects(Image(wide), settings, EffectCanvas::Proportional).bitmap();
+    ASSERT_EQ(bitmap.size(), QSize(1024, 683));
+    EXPECT_TRUE(allAlpha(bitmap, QRect(0, 0, 1024, 66), 0));
+    EXPECT_TRUE(allAlpha(bitmap, QRect(0, 617, 1024, 66), 0));
+    EXPECT_TRUE(allAlpha(bitmap, QRect(0, 0, 100, 683), 0));
+    EXPECT_TRUE(allAlpha(bitmap, QRect(924, 0, 100, 683), 0));
+    EXPECT_TRUE(allAlpha(bitmap, QRect(300, 200, 424, 283), 255));
+    // Round corners, not ellipses: a quarter circle of the radius shrunk with the picture.
+    const double radius = 200 * 824.0 / 1024;
+    for (const QImage &picture : {bitmap, bitmap.mirrored(true, true)}) {
+        const QImage corner = picture.copy(100, 67, 200, 200);
+        EXPECT_NEAR(cornerRadius(corner, 0, 200), radius, 1.5);
+        // As far in along the top edge as down the side: a circle's arc, not an ellipse's.
+        const auto firstOpaque = [&corner](QPoint from, QPoint step) {
+            int n = 0;
+            for (QPoint p = from; alphaAt(corner, p.x(), p.y()) < 128; p += step)
+                ++n;
+            return n;
+        };
+        EXPECT_NEAR(firstOpaque({0, 20}, {1, 0}), firstOpaque({20, 0}, {0, 1}), 1);
+    }
+}
+
 TEST(Effects, CornersAreCutBeforePaddingSoTheyShrinkWithThePicture) {
     EffectSettings settings = only(true, true, false);
     settings.roundedCornersPx = 200;

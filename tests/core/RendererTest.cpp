@@ -127,6 +127,22 @@ TEST(Renderer, PadLeavesATransparentBandAndFillsTheInnerSquare) {
     }
 }
 
+TEST(Renderer, PadShrinksAnOblongPictureEvenlyOnItsOwnCanvas) {
+    // 400 × 200 padded by 20: the picture becomes 360 × 180, centred: 20 at the sides, 10 above and below.
+    QImage wide(400, 200, QImage::Format_ARGB32_Premultiplied);
+    wide.fill(Qt::blue);
+    const auto padded = padImage(Image(wide), 20);
+    ASSERT_TRUE(padded);
+    const QImage &b = padded->bitmap();
+    ASSERT_EQ(b.size(), QSize(400, 200));
+    EXPECT_EQ(padded->size(), QSizeF(400, 200));
+    for (const QPoint outside : {QPoint(19, 100), QPoint(380, 100), QPoint(200, 9), QPoint(200, 190)})
+        EXPECT_EQ(qAlpha(b.pixel(outside)), 0) << outside.x() << "," << outside.y();
+    for (const QPoint inside : {QPoint(20, 10), QPoint(379, 189), QPoint(200, 100)})
+        EXPECT_EQ(b.pixel(inside), qRgba(0, 0, 255, 255)) << inside.x() << "," << inside.y();
+    EXPECT_FALSE(padImage(Image(wide), 200));
+}
+
 TEST(Renderer, PadThatLeavesNoPictureYieldsNothing) {
     const Image source(test::filled(1024, Qt::blue));
     EXPECT_FALSE(padImage(source, 512));

@@ -38,7 +38,7 @@ AppDelegate::AppDelegate(QSettings *settings, const UpdaterConfig &config, UrlOp
 AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::connectUpdater() {
-    // The application keeps running with its window hidden; only Quit ends it.
+    // The delegate decides when closing the window ends the application, not Qt.
     QGuiApplication::setQuitOnLastWindowClosed(false);
     // Sees the window's close requests once captured, and the application's quit before any window does.
     qApp->installEventFilter(this);
@@ -71,8 +71,24 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 bool AppDelegate::windowShouldClose() {
-    hideApplication();
-    return false;
+    if (m_trayIconShown && m_trayIconShown()) {
+        hideApplication();
+        return false;
+    }
+    // Where the desktop shows no tray, a hidden window would leave an invisible process behind.
+    if (m_busy && m_busy()) {
+        hideApplication();
+        m_quitPending = true;
+        return false;
+    }
+    // The window closes now; the quit follows on the next turn, outside this close.
+    QMetaObject::invokeMethod(this, &AppDelegate::terminate, Qt::QueuedConnection);
+    return true;
+}
+
+void AppDelegate::busyEnded() {
+    if (m_quitPending && !(m_busy && m_busy()))
+        terminate();
 }
 
 void AppDelegate::hideApplication() {
@@ -100,6 +116,8 @@ void AppDelegate::unhideApplication() {
     if (!m_hidden)
         return;
     m_hidden = false;
+    // Brought back (a later launch, say) before its work ended: the user stays.
+    m_quitPending = false;
     const QList<QPointer<QWidget>> windows = std::exchange(m_hiddenWindows, {});
     for (const QPointer<QWidget> &widget : windows) {
         if (widget)

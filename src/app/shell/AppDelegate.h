@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
 class QSettings;
 
@@ -15,7 +16,8 @@ class UpdaterController;
 struct UpdaterConfig;
 
 // The application's delegate: owns the updater controller for the life of the process and, once the window
-// is up, answers the window's close requests by hiding the application instead.
+// is up, answers the window's close requests: it hides the application while a tray icon offers the way
+// back, and otherwise quits, once the work under way is done.
 class AppDelegate : public QObject {
     Q_OBJECT
 public:
@@ -34,8 +36,18 @@ public:
     // and from then on is asked before it closes.
     void applicationDidFinishLaunching();
 
-    // Asked before the captured window closes: hides the application and answers no.
+    // Asked before the captured window closes. With a tray icon shown it hides the application and answers
+    // no. Without one it quits: at once, or, while work is under way, it hides the application and quits
+    // when busyEnded() reports the work done.
     bool windowShouldClose();
+
+    // Whether a tray icon is shown now; unset: never, so closing quits.
+    void setTrayIconShown(std::function<bool()> shown) { m_trayIconShown = std::move(shown); }
+    // Whether work is under way that quitting would cut short; unset: never.
+    void setBusy(std::function<bool()> busy) { m_busy = std::move(busy); }
+    void busyEnded();
+    // The window was closed during work and the application quits when it ends.
+    bool isQuitPending() const { return m_quitPending; }
 
     // Hides every window of the application, like the desktop's Hide command; unhideApplication shows them
     // again, the main window first, with everything they held.
@@ -50,7 +62,7 @@ public:
     static void bringToFront(QWidget *window);
 
 signals:
-    // The window was captured; from now on closing it hides the application.
+    // The window was captured; from now on the delegate decides what closing it does.
     void windowCaptured(QWidget *window);
 
 protected:
@@ -65,8 +77,11 @@ private:
     UpdaterController *m_updaterController;
     UrlOpener m_open;
     QList<QPointer<QWidget>> m_hiddenWindows;
+    std::function<bool()> m_trayIconShown;
+    std::function<bool()> m_busy;
     bool m_hidden = false;
     bool m_terminating = false;
+    bool m_quitPending = false;
 };
 
 } // namespace glyphon

@@ -8,8 +8,10 @@
 namespace glyphon {
 
 QAction *makeCheckForUpdatesAction(Updater &updater, QObject *parent) {
-    auto *action = new QAction(QStringLiteral("Check for Updates\u2026"), parent);
+    auto *action = new QAction(QStringLiteral("Check for &Updates\u2026"), parent);
     action->setMenuRole(QAction::ApplicationSpecificRole);
+    // An item that could never be enabled only puzzles; a build without a feed does not offer it.
+    action->setVisible(updater.isConfigured());
     auto *model = new CheckForUpdatesViewModel(updater, action);
     action->setEnabled(model->canCheckForUpdates());
     QObject::connect(model, &CheckForUpdatesViewModel::canCheckForUpdatesChanged, action,

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -28,10 +29,14 @@ struct ShellSeams {
     UrlOpener openUrl = openWithSystemHandler;
     // The update feed, key and version; none: the built-in ones and the settings' feed address.
     std::optional<UpdaterConfig> updaterConfig;
+    // Whether the desktop shows a system tray now (it comes and goes with the panel that hosts it); unset:
+    // as Qt finds it.
+    std::function<bool()> systemTrayAvailable;
 };
 
 // The application: its delegate, the one main window over the content view, the menus and, where the
-// desktop has a tray, a tray icon. There is no command that makes a second window.
+// desktop has a tray, a tray icon. There is no command that makes a second window. The window's size,
+// position and state are kept in the settings from one run to the next.
 class GlyphonApp : public QObject {
     Q_OBJECT
 public:
@@ -43,8 +48,8 @@ public:
     explicit GlyphonApp(QSettings &settings, ShellSeams seams = {}, QObject *parent = nullptr);
     ~GlyphonApp() override;
 
-    // Shows the window, takes in file (may be empty) as if dropped, and lets the delegate capture the
-    // window one main-loop turn later.
+    // Shows the window where it was last left (within the screen), takes in file (may be empty) as if
+    // dropped, and lets the delegate capture the window one main-loop turn later.
     void launch(const QString &file = {});
 
     // A later launch (or the tray) asked for the window: it comes back, hidden or minimised, with all it
@@ -65,14 +70,20 @@ public:
     QAction *showAction() const { return m_show; }
     // The tray icon's menu; it exists even where the desktop has no tray.
     QMenu *trayMenu() const { return m_trayMenu.get(); }
-    // Null where the desktop has no tray.
+    // Null where the desktop had no tray at launch.
     QSystemTrayIcon *trayIcon() const { return m_tray.get(); }
+    // A tray icon is there for the user to bring the window back with.
+    bool isTrayIconShown() const;
 
 private:
     void buildMenus();
     void buildTray();
     void showAbout();
+    void restoreWindowGeometry();
+    void saveWindowGeometry();
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
+    QSettings &m_settings;
     ShellSeams m_seams;
     AppDelegate *m_delegate;
     std::unique_ptr<ContentViewState> m_state;

@@ -15,7 +15,7 @@ QString defaultInstanceName();
 QString absoluteFileArgument(const QString &argument, const QString &workingDirectory);
 
 // Keeps Glyphon to one process per user. The first launch listens; a later one hands its FILE argument to
-// it and leaves, so closing the window (which only hides it) never strands the user.
+// it and leaves, so a window hidden to the tray, minimised or behind others comes back instead of a second.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:

@@ -39,6 +39,10 @@ const QString kTintColorGreen = QStringLiteral("tintColorGreen");
 const QString kTintColorBlue = QStringLiteral("tintColorBlue");
 const QString kTintColorOpacity = QStringLiteral("tintColorOpacity");
 const QString kColorSelection = QStringLiteral("colorSelection");
+const QString kIsExpanded = QStringLiteral("isExpanded");
+const QString kShowGridView = QStringLiteral("showGridView");
+const QString kLastOutputFolder = QStringLiteral("lastOutputFolder");
+const QString kLastImageFolder = QStringLiteral("lastImageFolder");
 
 // The ranges of the settings panel's sliders; a stored value outside them is pulled back in.
 constexpr double minRadius = 100.0, maxRadius = 300.0;
@@ -124,6 +128,11 @@ void ContentViewState::connectReactions() {
                         &ContentViewState::forFaviconChanged})
         connect(this, signal, this, [this] { saveSettings(m_store); });
     connect(this, &ContentViewState::imageChanged, this, &ContentViewState::onImageChanged);
+    // Whichever way an image came in, the next file dialog opens where it was.
+    connect(this, &ContentViewState::imageUrlChanged, this, [this] {
+        if (m_imageUrl.isLocalFile())
+            setLastImageFolder(QFileInfo(m_imageUrl.toLocalFile()).absolutePath());
+    });
 }
 
 void ContentViewState::onImageChanged() {
@@ -280,6 +289,7 @@ void ContentViewState::setIsExpanded(bool value) {
     if (value == m_isExpanded)
         return;
     m_isExpanded = value;
+    writeKey(kIsExpanded, value);
     emit isExpandedChanged();
 }
 
@@ -392,6 +402,7 @@ void ContentViewState::setShowGridView(bool value) {
     if (value == m_showGridView)
         return;
     m_showGridView = value;
+    writeKey(kShowGridView, value);
     emit showGridViewChanged();
 }
 
@@ -414,6 +425,28 @@ void ContentViewState::setCurrentStep(ViewStep value) {
         return;
     m_currentStep = value;
     emit currentStepChanged();
+}
+
+void ContentViewState::setLastOutputFolder(const QString &value) {
+    if (value == m_lastOutputFolder)
+        return;
+    m_lastOutputFolder = value;
+    writeKey(kLastOutputFolder, value);
+    emit lastOutputFolderChanged();
+}
+
+QString ContentViewState::outputFolderToOffer() const {
+    // A folder deleted or unmounted since: the nearest one above it that is still there.
+    for (QString folder = m_lastOutputFolder; !folder.isEmpty();) {
+        const QFileInfo info(folder);
+        if (info.isDir())
+            return info.absoluteFilePath();
+        const QString parent = info.path();
+        if (parent == folder || !info.isAbsolute())
+            break;
+        folder = parent;
+    }
+    return QDir::homePath();
 }
 
 void ContentViewState::setGenerationOutcome(const QStringList &failures, int filesWritten) {
@@ -496,6 +529,11 @@ void ContentViewState::loadSettings(QSettings &store) {
 
     if (const auto color = storedColor(store.value(kColorSelection)))
         setColorSelection(*color);
+
+    // The window as it was left; showGridView waits for the first image (see acceptImage).
+    if (const auto expanded = storedBool(store.value(kIsExpanded)))
+        setIsExpanded(*expanded);
+    setLastOutputFolder(store.value(kLastOutputFolder).toString());
 }
 
 void ContentViewState::saveSettings(QSettings &store) {
@@ -511,6 +549,18 @@ void ContentViewState::saveSettings(QSettings &store) {
     store.setValue(kForAndroid, forAndroid());
     store.setValue(kForFavicon, forFavicon());
     store.setValue(kColorSelection, colorComponents(colorSelection()));
+}
+
+QString ContentViewState::lastImageFolder() const {
+    const QVariant value = m_store.value(kLastImageFolder);
+    return value.typeId() == QMetaType::QString && QFileInfo(value.toString()).isAbsolute() ? value.toString()
+                                                                                            : QString();
+}
+
+void ContentViewState::setLastImageFolder(const QString &folder) {
+    if (folder.isEmpty() || folder == lastImageFolder())
+        return;
+    writeKey(kLastImageFolder, folder);
 }
 
 void ContentViewState::resetToDefaults() {
@@ -602,6 +652,9 @@ void ContentViewState::loadInBackground(const QUrl &url) {
 void ContentViewState::acceptImage(const QUrl &url, const Image &image) {
     setIntakeFailure(std::nullopt);
     setHasWriteFailures(false);
+    // The placeholder never shows in the grid, so the view last chosen returns with the first image.
+    if (!m_somethingDropped)
+        setShowGridView(storedBool(m_store.value(kShowGridView)).value_or(false));
     setSomethingDropped(true);
     setImageUrl(url);
     setImage(image);
@@ -671,7 +724,8 @@ void ContentViewState::updatePreview() {
             QMutexLocker lock(&m_effectsLock);
             settings = m_effects;
         }
-        Image processed = applyEffects(source, settings);
+        // A source that is not square is shown in its proportions, though it is refused for output.
+        Image processed = applyEffects(source, settings, EffectCanvas::Proportional);
         // A canvas that could not be made must still end the busy state; the source is the best stand-in.
         if (processed.isNull())
             processed = source;
@@ -713,8 +767,14 @@ void ContentViewState::createIconsPressed() {
 // Generation run
 
 void ContentViewState::chooseOutputFolder(std::function<void(const QList<QUrl> &)> completion) {
-    if (m_seams.chooseFolder)
-        m_seams.chooseFolder(std::move(completion));
+    if (!m_seams.chooseFolder)
+        return;
+    m_seams.chooseFolder([self = QPointer<ContentViewState>(this),
+                          completion = std::move(completion)](const QList<QUrl> &locations) {
+        if (self && !locations.isEmpty() && locations.first().isLocalFile())
+            self->setLastOutputFolder(locations.first().toLocalFile());
+        completion(locations);
+    });
 }
 
 void ContentViewState::startGeneration(const QList<QUrl> &locations) {

@@ -105,6 +105,8 @@ class ContentViewState : public QObject {
         bool showNoImageAlert READ showNoImageAlert WRITE setShowNoImageAlert NOTIFY showNoImageAlertChanged)
     Q_PROPERTY(bool hasWriteFailures READ hasWriteFailures NOTIFY hasWriteFailuresChanged)
     Q_PROPERTY(QString outputFolder READ outputFolder NOTIFY outputFolderChanged)
+    Q_PROPERTY(QString lastOutputFolder READ lastOutputFolder WRITE setLastOutputFolder NOTIFY
+                   lastOutputFolderChanged)
 
 public:
     static const DefaultSettings defaultSettings;
@@ -192,6 +194,14 @@ public:
     void setShowNoImageAlert(bool value);
     void setCurrentStep(ViewStep value);
 
+    // The window as the user left it: isExpanded, showGridView (taken up again by the first image a window
+    // shows) and the folder the last run went to are kept in the store under their own names.
+    QString lastOutputFolder() const { return m_lastOutputFolder; }
+    void setLastOutputFolder(const QString &value);
+    // Where the folder chooser opens: the last output folder, or the nearest folder above it that still
+    // exists; the home folder before the first run.
+    QString outputFolderToOffer() const;
+
     // Outcome of the last run: every failure the writers reported, in order, and how many file writes
     // succeeded, so the window can tell success from partial failure from nothing written.
     int generationFailures() const { return int(m_generationFailureMessages.size()); }
@@ -214,6 +224,11 @@ public:
 
     // The effect settings of this moment, as the preview and the run apply them.
     EffectSettings effectSettings() const { return m_effects; }
+
+    // The folder the last image came from, kept in the store for the next start's file dialog; empty when
+    // none was stored or the stored value is not a folder path.
+    QString lastImageFolder() const;
+    void setLastImageFolder(const QString &folder);
 
     // Settings store
     void loadSettings(QSettings &store);
@@ -288,6 +303,7 @@ signals:
     void somethingDroppedChanged();
     void showNoImageAlertChanged();
     void currentStepChanged();
+    void lastOutputFolderChanged();
 
     void generationFailuresChanged();
     void hasWriteFailuresChanged();
@@ -344,6 +360,7 @@ private:
     bool m_somethingDropped = false;
     bool m_showNoImageAlert = false;
     ViewStep m_currentStep = ViewStep::editing;
+    QString m_lastOutputFolder;
 
     QStringList m_generationFailureMessages;
     int m_generationFilesWritten = 0;

@@ -3,7 +3,6 @@
 #include "Theme.h"
 
 #include <QEvent>
-#include <QFocusEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -96,6 +95,8 @@ StyledButton::StyledButton(const QString &label, std::unique_ptr<ButtonStyle> st
     : QPushButton(label, parent), m_style(std::move(style)) {
     setAccessibleName(label);
     setCursor(Qt::PointingHandCursor);
+    // Reached by Tab, not taken by a click: the ring then only marks where the keyboard is.
+    setFocusPolicy(Qt::TabFocus);
     setSizePolicy(m_style->spansWidth() ? QSizePolicy::Expanding : QSizePolicy::Fixed, QSizePolicy::Fixed);
     applyStyleFont();
 }
@@ -114,28 +115,15 @@ void StyledButton::paintEvent(QPaintEvent *) {
     if (!isEnabled())
         painter.setOpacity(0.45);
     m_style->makeBody(painter, QRectF(rect()), {text(), isDown(), font(), palette()});
-    if (hasFocus() && m_keyboardFocus) {
-        // Keyboard users need to see where they are; the ring sits inside the body's edge.
-        painter.setOpacity(1.0);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QPen ring(palette().color(QPalette::HighlightedText), 2);
-        ring.setStyle(Qt::DotLine);
-        painter.setPen(ring);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(QRectF(rect()).adjusted(3, 3, -3, -3), 5, 5);
-    }
+    // Inside the body's edge, so it shows on the full-width band as well as on the rounded buttons.
+    if (hasFocus())
+        drawFocusRing(painter, QRectF(rect()).adjusted(3, 3, -3, -3), 5);
 }
 
 void StyledButton::changeEvent(QEvent *event) {
     if (event->type() == QEvent::FontChange && font() != m_style->labelFont(font()))
         applyStyleFont();
     QPushButton::changeEvent(event);
-}
-
-void StyledButton::focusInEvent(QFocusEvent *event) {
-    m_keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason ||
-                      event->reason() == Qt::ShortcutFocusReason;
-    QPushButton::focusInEvent(event);
 }
 
 void StyledButton::applyStyleFont() {

@@ -95,13 +95,11 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void changeEvent(QEvent *event) override;
-    void focusInEvent(QFocusEvent *event) override;
 
 private:
     void applyStyleFont();
 
     std::unique_ptr<ButtonStyle> m_style;
-    bool m_keyboardFocus = false;
 };
 
 } // namespace glyphon

@@ -1,12 +1,14 @@
 #include "ColorWell.h"
 
+#include "Theme.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
 namespace glyphon {
 
 ColorWell::ColorWell(QWidget *parent) : QAbstractButton(parent) {
-    setFocusPolicy(Qt::StrongFocus);
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
     setFixedSize(sizeHint());
 }
@@ -41,11 +43,11 @@ void ColorWell::paintEvent(QPaintEvent *) {
     painter.fillRect(swatch, m_color);
     painter.restore();
 
-    painter.setPen(
-        QPen(hasFocus() ? palette().color(QPalette::Highlight).lighter(130) : QColor(255, 255, 255, 40),
-             hasFocus() ? 2 : 1));
+    painter.setPen(QPen(QColor(255, 255, 255, 40), 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(outer);
+    if (hasFocus())
+        drawFocusRing(painter, QRectF(rect()), 6);
 }
 
 } // namespace glyphon

@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace glyphon {
@@ -49,6 +50,8 @@ ContentView::ContentView(ContentViewState &state, QWidget *parent)
     m_scroll->setWidgetResizable(true);
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A container, not a control: Tab goes straight to what is in it.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(m_scroll);
@@ -58,6 +61,16 @@ ContentView::ContentView(ContentViewState &state, QWidget *parent)
 
 void ContentView::bind() {
     connect(m_generate, &QPushButton::clicked, this, [this] { m_state.generatePressed(); });
+    // From anywhere in the window, as a click would: nothing while the button is disabled.
+    auto *generateShortcut = new QShortcut(this);
+    generateShortcut->setKeys(
+        {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    connect(generateShortcut, &QShortcut::activated, m_generate, [this] {
+        if (m_generate->isEnabled())
+            m_generate->animateClick();
+    });
+    m_generate->setToolTip(
+        QStringLiteral("Generate (%1)").arg(generateShortcut->key().toString(QKeySequence::NativeText)));
     // Clearing, the grid toggle and the reset change the window at a stroke; the whole view blends over.
     connect(m_imageArea, &ImageArea::fadeRequested, this, [this] { CrossFade::start(this); });
     connect(m_settingsPanel, &SettingsPanel::fadeRequested, this, [this] { CrossFade::start(this); });

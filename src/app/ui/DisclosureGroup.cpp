@@ -2,6 +2,7 @@
 
 #include "SpringCurve.h"
 #include "Symbols.h"
+#include "Theme.h"
 
 #include <QEvent>
 #include <QPainter>
@@ -20,7 +21,7 @@ DisclosureHeader::DisclosureHeader(const QString &title, const QString &symbol, 
     setText(title);
     setAccessibleName(title);
     setCheckable(true);
-    setFocusPolicy(Qt::StrongFocus);
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
     // Repaints on pointer enter and leave, so the hover backing follows underMouse().
     setAttribute(Qt::WA_Hover);
@@ -68,12 +69,8 @@ void DisclosureHeader::paintEvent(QPaintEvent *) {
     const QRect textRect(symbolX + symbolSize + 6, 0, width() - symbolX - symbolSize - 6, height());
     painter.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft, text());
 
-    if (hasFocus()) {
-        QPen ring(palette().color(QPalette::Highlight), 2);
-        painter.setPen(ring);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 6, 6);
-    }
+    if (hasFocus())
+        drawFocusRing(painter, QRectF(rect()), 6);
 }
 
 // Shows the top part of the content, as much as the motion has revealed; the content keeps its full

@@ -1,6 +1,7 @@
 #include "IconButton.h"
 
 #include "Symbols.h"
+#include "Theme.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -9,7 +10,7 @@ namespace glyphon {
 
 IconButton::IconButton(const QString &symbol, const QString &helpText, QWidget *parent)
     : QAbstractButton(parent) {
-    setFocusPolicy(Qt::StrongFocus);
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
     // Repaints on pointer enter and leave, so the hover backing follows underMouse().
     setAttribute(Qt::WA_Hover);
@@ -32,11 +33,8 @@ void IconButton::paintEvent(QPaintEvent *) {
     const float backing = isDown() ? 0.55f : (underMouse() ? 0.45f : 0.3f);
     painter.fillPath(shape, QColor::fromRgbF(0, 0, 0, backing));
     symbolIcon(m_symbol, Qt::white).paint(&painter, QRect(inset, inset, symbolSize, symbolSize));
-    if (hasFocus()) {
-        painter.setPen(QPen(palette().color(QPalette::Highlight).lighter(130), 2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 5, 5);
-    }
+    if (hasFocus())
+        drawFocusRing(painter, QRectF(rect()), 6);
 }
 
 } // namespace glyphon

@@ -44,6 +44,27 @@ QWidget *makeTile(const QString &label, const QString &size, int edge, QWidget *
     return tile;
 }
 
+// At least 500 points high, and never lower than its tiles need: squeezed below that, the layout would
+// draw the captions over the thumbnails.
+class GridContent : public QWidget {
+public:
+    QSize minimumSizeHint() const override {
+        return QWidget::minimumSizeHint().expandedTo({0, IconGridPreview::minimumContentHeight});
+    }
+};
+
+// The picture rendered to fit an edge × edge frame at its own proportions.
+std::optional<Image> thumbnailFor(const Image &picture, double edge) {
+    const QSizeF size = picture.size();
+    if (size.isEmpty() || size.width() == size.height())
+        return resizeImage(picture, edge, edge);
+    const double longer = std::max(size.width(), size.height());
+    const auto side = [&](double length) {
+        return length == longer ? edge : std::max(1.0, std::round(edge * length / longer));
+    };
+    return resizeImage(picture, side(size.width()), side(size.height()));
+}
+
 } // namespace
 
 QString sizeText(double size) {
@@ -66,20 +87,25 @@ void ThumbnailTile::paintEvent(QPaintEvent *) {
     // The bitmap has one pixel per point of the frame; on a denser screen it is scaled up, not re-rendered.
     if (m_thumbnail && !m_thumbnail->isNull()) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(QRectF(rect()), m_thumbnail->bitmap());
+        // A picture that is not square sits centred in the frame at its own proportions.
+        QSizeF size = m_thumbnail->size();
+        size.scale(QSizeF(rect().size()), Qt::KeepAspectRatio);
+        const QRectF target(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size);
+        painter.drawImage(target, m_thumbnail->bitmap());
     }
 }
 
 IconGridPreview::IconGridPreview(QWidget *parent)
-    : QScrollArea(parent), m_previewSizes(standardPreviewSizes()), m_content(new QWidget) {
+    : QScrollArea(parent), m_previewSizes(standardPreviewSizes()), m_content(new GridContent) {
     setWidgetResizable(true);
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setAccessibleName(QStringLiteral("Size previews"));
+    // Only pictures inside: nothing for the keyboard to act on.
+    setFocusPolicy(Qt::NoFocus);
     // The image area's own background shows through.
     setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
-    m_content->setMinimumHeight(minimumContentHeight);
     setWidget(m_content);
     // setWidget() turns background filling on; the area's own colour must show through both layers.
     viewport()->setAutoFillBackground(false);
@@ -123,7 +149,7 @@ void IconGridPreview::rebuild() {
     QWidget *topTile = makeTile(QStringLiteral("App Store Preview"), QStringLiteral("1024×1024"),
                                 appStoreEdge, m_content, top);
     topTile->layout()->setContentsMargins(0, 16, 0, 16);
-    top->setThumbnail(resizeImage(*m_processedImage, appStoreEdge, appStoreEdge));
+    top->setThumbnail(thumbnailFor(*m_processedImage, appStoreEdge));
     stack->addWidget(topTile, 0, Qt::AlignHCenter);
 
     auto *row = new QHBoxLayout;
@@ -135,7 +161,7 @@ void IconGridPreview::rebuild() {
         ThumbnailTile *thumbnail = nullptr;
         row->addWidget(makeTile(entry.label, sizeText(entry.size), edge, m_content, thumbnail), 0,
                        Qt::AlignVCenter);
-        thumbnail->setThumbnail(resizeImage(*m_processedImage, entry.size, entry.size));
+        thumbnail->setThumbnail(thumbnailFor(*m_processedImage, entry.size));
     }
     row->addStretch();
     stack->addLayout(row);

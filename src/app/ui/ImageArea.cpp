@@ -8,8 +8,10 @@
 
 #include <QDragEnterEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScrollBar>
 
 namespace glyphon {
 
@@ -56,7 +58,7 @@ ImageArea::ImageArea(ContentViewState &state, QWidget *parent)
       m_busy(new BusyOverlay(this)), m_outline(new Outline(this)) {
     setAcceptDrops(true);
     setAccessibleName(QStringLiteral("Image"));
-    setAccessibleDescription(QStringLiteral("Drop an image file here"));
+    setAccessibleDescription(hintText());
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     m_gridPreview->hide();
     m_busy->hide();
@@ -64,12 +66,37 @@ ImageArea::ImageArea(ContentViewState &state, QWidget *parent)
     bind();
 }
 
+QString ImageArea::hintText() {
+    return QStringLiteral("Drop an image here or click to choose one");
+}
+
+bool ImageArea::showsHint() const {
+    return !m_state.somethingDropped();
+}
+
 QRectF ImageArea::previewRect() const {
     if (!m_state.processedPreviewImage() || m_state.showGridView())
         return {};
-    const QRectF room = QRectF(rect()).adjusted(previewInset, previewInset, -previewInset, -previewInset);
-    const qreal edge = qMax<qreal>(0, qMin(room.width(), room.height()));
-    return {room.center().x() - edge / 2, room.center().y() - edge / 2, edge, edge};
+    QRectF room = QRectF(rect()).adjusted(previewInset, previewInset, -previewInset, -previewInset);
+    // The hint line goes below the picture, never over it; the two are centred together.
+    const qreal hint = showsHint() ? hintGap + fontMetrics().height() : 0;
+    room.setHeight(room.height() - hint);
+    // Fitted whole inside the room at the picture's own proportions; a square picture fills a square.
+    QSizeF size = m_state.processedPreviewImage()->size();
+    if (size.isEmpty())
+        size = QSizeF(1, 1);
+    size.scale(room.size().expandedTo(QSizeF(0, 0)), Qt::KeepAspectRatio);
+    const qreal top = room.top() + (room.height() + hint) / 2 - (size.height() + hint) / 2;
+    return {room.center().x() - size.width() / 2, top, size.width(), size.height()};
+}
+
+QRectF ImageArea::hintRect() const {
+    if (!showsHint() || m_state.showGridView())
+        return {};
+    const QRectF picture = previewRect();
+    const qreal top =
+        picture.isNull() ? (height() - fontMetrics().height()) / 2.0 : picture.bottom() + hintGap;
+    return {qreal(previewInset), top, qreal(width() - 2 * previewInset), qreal(fontMetrics().height())};
 }
 
 void ImageArea::bind() {
@@ -81,6 +108,7 @@ void ImageArea::bind() {
         emit fadeRequested();
         m_state.toggleGridView();
     });
+    connect(m_gridPreview->verticalScrollBar(), &QScrollBar::rangeChanged, this, &ImageArea::placeChildren);
     for (auto signal : {&ContentViewState::processedPreviewImageChanged,
                         &ContentViewState::isPreviewingChanged, &ContentViewState::showGridViewChanged,
                         &ContentViewState::somethingDroppedChanged, &ContentViewState::isDragHoveringChanged})
@@ -103,6 +131,8 @@ void ImageArea::refresh() {
     m_grid->setSymbol(grid ? QStringLiteral("square.fill") : QStringLiteral("square.grid.2x2.fill"),
                       grid ? QStringLiteral("Show single preview") : QStringLiteral("Show size previews"));
     m_busy->setVisible(m_state.isPreviewing());
+    // The empty area is itself the way to choose a picture.
+    setCursor(showsHint() ? Qt::PointingHandCursor : Qt::ArrowCursor);
     m_outline->setVisible(m_state.isDragHovering());
     placeChildren();
     update();
@@ -120,8 +150,12 @@ void ImageArea::placeChildren() {
     m_busy->setGeometry(rect());
     m_outline->setGeometry(rect());
     // Grid button: 10 from the top and the right edge; the clear button 8 to its left with 2 more of its own.
+    // A scrolling grid keeps its scroll bar along the right edge, and the buttons stay clear of it.
+    const QScrollBar *bar = m_gridPreview->verticalScrollBar();
+    const bool barShown = m_gridPreview->isVisibleTo(this) && bar->maximum() > bar->minimum();
+    const int right = width() - (barShown ? bar->sizeHint().width() : 0);
     const int top = 10;
-    const int gridX = width() - 10 - m_grid->width();
+    const int gridX = right - 10 - m_grid->width();
     m_grid->move(gridX, top);
     m_clear->move(gridX - 8 - 2 - m_clear->width(), top);
     // Back to front: picture, corner controls, busy dimming, drop outline.
@@ -145,6 +179,11 @@ const QImage &ImageArea::scaledPreview(QSize devicePixels, qreal ratio) {
 void ImageArea::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.fillRect(rect(), namedColor(u"ImageBg"));
+    if (const QRectF hint = hintRect(); !hint.isEmpty()) {
+        painter.setPen(secondaryTextColor(palette()));
+        painter.drawText(hint, Qt::AlignCenter,
+                         fontMetrics().elidedText(hintText(), Qt::ElideRight, int(hint.width())));
+    }
     const QRectF target = previewRect();
     if (target.isEmpty() || m_state.processedPreviewImage()->isNull())
         return;
@@ -152,6 +191,20 @@ void ImageArea::paintEvent(QPaintEvent *) {
     const qreal ratio = devicePixelRatioF();
     const QRect pixels = QRectF(target.topLeft() * ratio, target.size() * ratio).toAlignedRect();
     painter.drawImage(QPointF(pixels.topLeft()) / ratio, scaledPreview(pixels.size(), ratio));
+}
+
+void ImageArea::mousePressEvent(QMouseEvent *event) {
+    m_pressedEmpty = event->button() == Qt::LeftButton && showsHint();
+    QWidget::mousePressEvent(event);
+}
+
+void ImageArea::mouseReleaseEvent(QMouseEvent *event) {
+    // A click, as on a button: pressed and released inside the empty area.
+    const bool clicked = m_pressedEmpty && event->button() == Qt::LeftButton && rect().contains(event->pos());
+    m_pressedEmpty = false;
+    if (clicked && showsHint() && !m_state.hasProgress())
+        emit chooseImageRequested();
+    QWidget::mouseReleaseEvent(event);
 }
 
 void ImageArea::resizeEvent(QResizeEvent *event) {

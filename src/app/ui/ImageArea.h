@@ -21,16 +21,25 @@ class ImageArea : public QWidget {
 public:
     static constexpr int previewInset = 20;
     static constexpr int outlineInset = 10;
-    static constexpr int minimumAreaHeight = 200;
+    // Between the placeholder picture and the hint below it.
+    static constexpr int hintGap = 12;
+    // Small enough that the smallest window holds the open settings and a banner without scrolling.
+    static constexpr int minimumAreaHeight = 120;
 
     explicit ImageArea(ContentViewState &state, QWidget *parent = nullptr);
+
+    // What the empty area tells the user to do.
+    static QString hintText();
 
     IconButton *clearButton() const { return m_clear; }
     IconButton *gridButton() const { return m_grid; }
     IconGridPreview *grid() const { return m_gridPreview; }
     BusyOverlay *busyOverlay() const { return m_busy; }
-    // Where the single preview is drawn, in widget coordinates; empty while none is shown.
+    // Where the single preview is drawn, in widget coordinates, at the picture's proportions; empty while
+    // none is shown.
     QRectF previewRect() const;
+    // Where the hint is drawn, below the placeholder; empty once an image is in.
+    QRectF hintRect() const;
 
     QSize sizeHint() const override { return {500, 300}; }
     QSize minimumSizeHint() const override { return {200, minimumAreaHeight}; }
@@ -38,9 +47,13 @@ public:
 signals:
     // Sent just before the clear and grid buttons change the state, while the old look is still on screen.
     void fadeRequested();
+    // The empty area was clicked: the user wants to choose an image file.
+    void chooseImageRequested();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
@@ -54,6 +67,7 @@ private:
     void refresh();
     void refreshGrid();
     void placeChildren();
+    bool showsHint() const;
     const QImage &scaledPreview(QSize devicePixels, qreal ratio);
 
     ContentViewState &m_state;
@@ -65,6 +79,7 @@ private:
     // The preview resampled to the device pixels it covers, redone only when either changes.
     QImage m_scaled;
     qint64 m_scaledKey = 0;
+    bool m_pressedEmpty = false;
 };
 
 } // namespace glyphon

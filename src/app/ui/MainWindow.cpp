@@ -2,11 +2,13 @@
 
 #include "ContentView.h"
 #include "ContentViewState.h"
+#include "ImageArea.h"
+#include "ImageFileDialog.h"
+#include "ScreenFit.h"
 
 #include <QAction>
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QImageReader>
 #include <QMenuBar>
 #include <QStandardPaths>
 
@@ -14,43 +16,40 @@ namespace glyphon {
 
 MainWindow::MainWindow(ContentViewState &state, QWidget *parent)
     : QMainWindow(parent), m_state(state), m_contentView(new ContentView(state, this)),
-      m_openImage(new QAction(QStringLiteral("Open Image…"), this)) {
-    setWindowTitle(QStringLiteral("Glyphon"));
+      m_openImage(new QAction(QStringLiteral("&Open Image…"), this)) {
     setCentralWidget(m_contentView);
     setMinimumSize(minimumEdge, minimumEdge);
     resize(minimumEdge, minimumEdge);
+    ScreenFit::install(this, QSize(minimumEdge, minimumEdge));
 
     m_openImage->setShortcut(QKeySequence::Open);
     m_openImage->setShortcutContext(Qt::ApplicationShortcut);
     connect(m_openImage, &QAction::triggered, this, &MainWindow::openImage);
-    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->addAction(m_openImage);
+    connect(m_contentView->imageArea(), &ImageArea::chooseImageRequested, this, &MainWindow::openImage);
+    m_fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+    m_fileMenu->addAction(m_openImage);
+
+    connect(&m_state, &ContentViewState::imageUrlChanged, this, &MainWindow::refreshTitle);
+    connect(&m_state, &ContentViewState::somethingDroppedChanged, this, &MainWindow::refreshTitle);
+    refreshTitle();
+}
+
+void MainWindow::refreshTitle() {
+    // "Clear image" keeps the URL of the image it removed, so the title follows what is shown.
+    const QString name = m_state.somethingDropped() ? m_state.imageUrl().fileName() : QString();
+    setWindowTitle(name.isEmpty() ? QStringLiteral("Glyphon") : name + QStringLiteral(" \u2014 Glyphon"));
 }
 
 void MainWindow::openImage() {
-    auto *dialog = new QFileDialog(this, QStringLiteral("Open Image"));
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setFileMode(QFileDialog::ExistingFile);
-    dialog->setNameFilter(imageFileFilter());
-    dialog->setDirectory(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
-    dialog->setWindowModality(Qt::WindowModal);
-    connect(dialog, &QFileDialog::fileSelected, this,
-            [this](const QString &path) { m_state.openFile(path); });
-    dialog->open();
+    openImageDialog(this, m_state);
 }
 
-QString MainWindow::imageFileFilter() {
-    QStringList patterns;
-    for (const QByteArray &format : QImageReader::supportedImageFormats())
-        patterns << QStringLiteral("*.") + QString::fromLatin1(format);
-    return QStringLiteral("Images (") + patterns.join(QLatin1Char(' ')) + QStringLiteral(")");
-}
-
-ContentViewSeams desktopSeams(std::function<QWidget *()> dialogParent) {
+ContentViewSeams desktopSeams(std::function<QWidget *()> dialogParent, std::function<QString()> startFolder) {
     ContentViewSeams seams;
-    seams.chooseFolder = [dialogParent](std::function<void(const QList<QUrl> &)> completion) {
+    seams.chooseFolder = [dialogParent, startFolder](std::function<void(const QList<QUrl> &)> completion) {
         const QString folder = QFileDialog::getExistingDirectory(
-            dialogParent(), QStringLiteral("Choose Output Folder"), QString(), QFileDialog::ShowDirsOnly);
+            dialogParent(), QStringLiteral("Choose Output Folder"), startFolder ? startFolder() : QString(),
+            QFileDialog::ShowDirsOnly);
         if (!folder.isEmpty())
             completion({QUrl::fromLocalFile(folder)});
     };

@@ -14,6 +14,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QVBoxLayout>
 #include <cmath>
 #include <limits>
@@ -24,8 +26,26 @@ namespace {
 
 constexpr int sliderWidth = 150;
 
+// A checkbox that marks keyboard focus with the window's ring around box and title, in place of the
+// style's faint frame around the title alone.
+class RingedCheckBox : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void paintEvent(QPaintEvent *) override {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        option.state &= ~QStyle::State_HasFocus;
+        painter.drawControl(QStyle::CE_CheckBox, option);
+        if (hasFocus())
+            drawFocusRing(painter, QRectF(rect()), 6);
+    }
+};
+
 QCheckBox *makeCheckBox(const QString &title, const QString &help, QWidget *parent) {
-    auto *box = new QCheckBox(title, parent);
+    auto *box = new RingedCheckBox(title, parent);
     box->setToolTip(help);
     box->setAccessibleName(title);
     box->setAccessibleDescription(help);
@@ -132,15 +152,20 @@ SettingsPanel::SettingsPanel(ContentViewState &state, QWidget *parent) : QWidget
 
     // Checkboxes in the accent colour with the app's own check mark, to match the switches and sliders.
     setStyleSheet(
-        QStringLiteral("QCheckBox { spacing: 8px; }"
+        QStringLiteral("QCheckBox { spacing: 8px; padding: 3px 8px 3px 5px; }"
                        "QCheckBox::indicator { width: 14px; height: 14px; border-radius: 4px;"
                        " border: 1px solid rgba(255, 255, 255, 70); background: rgba(255, 255, 255, 14); }"
                        "QCheckBox::indicator:checked { border: 1px solid %1; background: %1;"
                        " image: url(:/ui/symbols/checkmark.svg); }"
-                       "QCheckBox::indicator:focus { border: 2px solid %2; }"
                        "QCheckBox::indicator:disabled { border: 1px solid rgba(255, 255, 255, 30); }"
-                       "QCheckBox::indicator:checked:disabled { background: rgba(255, 255, 255, 40); }")
-            .arg(namedColor(u"AppColor").name(), namedColor(u"AppColor").lighter(150).name()));
+                       "QCheckBox::indicator:checked:disabled { background: rgba(255, 255, 255, 40); }"
+                       // A borderless button with the window's focus ring, which Fusion's flat one lacks.
+                       "QPushButton#reset { border: 2px solid transparent; border-radius: 6px;"
+                       " padding: 3px 8px; background: transparent; }"
+                       "QPushButton#reset:hover { background: rgba(255, 255, 255, 10); }"
+                       "QPushButton#reset:pressed { background: rgba(255, 255, 255, 20); }"
+                       "QPushButton#reset:focus { border-color: %2; }")
+            .arg(namedColor(u"AppColor").name(), focusRingColor().name()));
 
     auto *divider = new QFrame(this);
     divider->setFrameShape(QFrame::HLine);
@@ -156,7 +181,8 @@ SettingsPanel::SettingsPanel(ContentViewState &state, QWidget *parent) : QWidget
     m_reset->setToolTip(QStringLiteral("Reset all settings to their default values"));
     m_reset->setAccessibleName(QStringLiteral("Reset to Defaults"));
     m_reset->setAccessibleDescription(QStringLiteral("Reset all settings to their default values"));
-    m_reset->setFocusPolicy(Qt::StrongFocus);
+    m_reset->setObjectName(QStringLiteral("reset"));
+    m_reset->setFocusPolicy(Qt::TabFocus);
     m_reset->setCursor(Qt::PointingHandCursor);
 
     auto *column = new QVBoxLayout(this);
@@ -206,8 +232,9 @@ void SettingsPanel::refresh() {
     const bool dropped = m_state.somethingDropped();
     for (QCheckBox *box : {m_roundedCorners, m_padding, m_tint})
         box->setEnabled(dropped);
-    m_radiusSlider->setEnabled(dropped);
-    m_paddingSlider->setEnabled(dropped);
+    // The opacity slider too: a setting that moves while every other one is locked looks like a fault.
+    for (ValueSlider *slider : {m_radiusSlider, m_paddingSlider, m_opacitySlider})
+        slider->setEnabled(dropped);
     m_colorWell->setEnabled(dropped);
     m_reset->setEnabled(dropped);
 

@@ -11,6 +11,8 @@ namespace {
 constexpr int trackWidth = 34;
 constexpr int trackHeight = 20;
 constexpr int gap = 8;
+// Room around the track for the focus ring.
+constexpr int ringRoom = 3;
 } // namespace
 
 SwitchToggle::SwitchToggle(const QString &title, QWidget *parent)
@@ -35,8 +37,8 @@ SwitchToggle::SwitchToggle(const QString &title, QWidget *parent)
 
 QSize SwitchToggle::sizeHint() const {
     const QFontMetrics metrics = fontMetrics();
-    return {trackWidth + gap + metrics.horizontalAdvance(text()) + 2,
-            qMax(trackHeight, metrics.height()) + 4};
+    return {ringRoom + trackWidth + gap + metrics.horizontalAdvance(text()) + 2,
+            qMax(trackHeight + 2 * ringRoom, metrics.height() + 4)};
 }
 
 bool SwitchToggle::hitButton(const QPoint &pos) const {
@@ -50,7 +52,7 @@ void SwitchToggle::paintEvent(QPaintEvent *) {
         painter.setOpacity(0.45);
     const qreal on = m_knob->state() == QAbstractAnimation::Running ? m_knob->currentValue().toReal()
                                                                     : (isChecked() ? 1.0 : 0.0);
-    const QRectF track(1, (height() - trackHeight) / 2.0, trackWidth, trackHeight);
+    const QRectF track(ringRoom, (height() - trackHeight) / 2.0, trackWidth, trackHeight);
 
     const QColor offColor = QColor::fromRgbF(1, 1, 1, 0.16f);
     const QColor onColor = namedColor(u"AppColor");
@@ -69,11 +71,9 @@ void SwitchToggle::paintEvent(QPaintEvent *) {
     painter.setBrush(Qt::white);
     painter.drawEllipse(QRectF(knobX, track.top() + 2, knobEdge, knobEdge));
 
-    if (hasFocus()) {
-        painter.setBrush(Qt::NoBrush);
-        painter.setPen(QPen(palette().color(QPalette::Highlight).lighter(130), 2));
-        painter.drawRoundedRect(track.adjusted(-2, -2, 2, 2), trackHeight / 2.0 + 2, trackHeight / 2.0 + 2);
-    }
+    if (hasFocus())
+        drawFocusRing(painter, track.adjusted(-ringRoom, -ringRoom, ringRoom, ringRoom),
+                      trackHeight / 2.0 + ringRoom);
 
     painter.setPen(palette().color(QPalette::Active, QPalette::WindowText));
     painter.drawText(QRectF(track.right() + gap, 0, width() - track.right() - gap, height()),

@@ -5,6 +5,8 @@
 #include <QStringView>
 
 class QApplication;
+class QPainter;
+class QRectF;
 
 namespace glyphon {
 
@@ -21,5 +23,13 @@ void applyDarkTheme(QApplication &app);
 
 // Captions and other secondary text.
 QColor secondaryTextColor(const QPalette &palette);
+
+// The one keyboard-focus ring of the window: every focusable control draws it, so the user always sees
+// which control Space or Return would act on.
+inline constexpr qreal focusRingWidth = 2.0;
+QColor focusRingColor();
+
+// The ring drawn just inside rect, following a rounded outline of the given radius.
+void drawFocusRing(QPainter &painter, const QRectF &rect, qreal radius);
 
 } // namespace glyphon

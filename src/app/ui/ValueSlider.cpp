@@ -2,7 +2,9 @@
 
 #include "Theme.h"
 
+#include <QPainter>
 #include <QSignalBlocker>
+#include <QStyleOptionSlider>
 #include <algorithm>
 #include <cmath>
 
@@ -21,17 +23,28 @@ ValueSlider::ValueSlider(double minimum, double maximum, double step, int unitsP
 
 QString ValueSlider::styleSheetText() {
     const QString accent = namedColor(u"AppColor").name();
-    return QStringLiteral(
-               "QSlider { min-height: 20px; }"
-               "QSlider::groove:horizontal { height: 4px; border-radius: 2px;"
-               " background: rgba(255, 255, 255, 36); }"
-               "QSlider::sub-page:horizontal { height: 4px; border-radius: 2px; background: %1; }"
-               "QSlider::handle:horizontal { width: 14px; height: 14px; margin: -5px 0;"
-               " border-radius: 7px; background: #f2f2f4; }"
-               "QSlider::handle:horizontal:focus { border: 2px solid %2; width: 10px; height: 10px; }"
-               "QSlider::sub-page:horizontal:disabled { background: rgba(255, 255, 255, 50); }"
-               "QSlider::handle:horizontal:disabled { background: #6a6a70; }")
-        .arg(accent, namedColor(u"AppColor").lighter(150).name());
+    return QStringLiteral("QSlider { min-height: 20px; }"
+                          "QSlider::groove:horizontal { height: 4px; border-radius: 2px;"
+                          " background: rgba(255, 255, 255, 36); }"
+                          "QSlider::sub-page:horizontal { height: 4px; border-radius: 2px; background: %1; }"
+                          "QSlider::handle:horizontal { width: 14px; height: 14px; margin: -5px 0;"
+                          " border-radius: 7px; background: #f2f2f4; }"
+                          "QSlider::sub-page:horizontal:disabled { background: rgba(255, 255, 255, 50); }"
+                          "QSlider::handle:horizontal:disabled { background: #6a6a70; }")
+        .arg(accent);
+}
+
+void ValueSlider::paintEvent(QPaintEvent *event) {
+    QSlider::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // Around the handle with a gap: on the light handle itself a ring would not show.
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    const QRectF handle = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+    QPainter painter(this);
+    const qreal room = 3;
+    drawFocusRing(painter, handle.adjusted(-room, -room, room, room), handle.height() / 2 + room);
 }
 
 void ValueSlider::showValue(double value) {

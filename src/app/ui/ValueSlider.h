@@ -24,6 +24,9 @@ signals:
     // The user moved the slider to a value on a step.
     void valueEdited(double value);
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     static QString styleSheetText();
     void onValueChanged(int units);

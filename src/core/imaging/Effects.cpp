@@ -126,16 +126,26 @@ void tintRow(const quint32 *from, quint32 *to, int width, TintWeights w) {
 
 // The pipeline cannot report a failure: when the 1024 canvas cannot be made it keeps the source's own
 // size and measures radius and padding on it in proportion, so the picture still looks the same.
-Image applyEffects(const Image &source, const EffectSettings &settings) {
+Image applyEffects(const Image &source, const EffectSettings &settings, EffectCanvas canvas) {
     if (source.isNull())
         return source;
     Image image = source;
     double scale = 1.0;
     if (settings.withRoundedCorners || settings.withPadding) {
-        if (auto normalised = resizeImage(image, canvasEdge, canvasEdge))
+        const QSizeF size = source.size();
+        const double longer = std::max(size.width(), size.height());
+        // The shorter edge of a proportional canvas is rounded to whole pixels.
+        const auto edge = [longer, canvas](double side) {
+            if (side == longer || canvas == EffectCanvas::Square)
+                return canvasEdge;
+            return std::max(1.0, std::round(canvasEdge * side / longer));
+        };
+        const double width = edge(size.width());
+        const double height = edge(size.height());
+        if (auto normalised = resizeImage(image, width, height))
             image = *normalised;
         else
-            scale = image.size().width() / canvasEdge;
+            scale = longer / canvasEdge;
     }
     if (settings.withRoundedCorners)
         image = roundCorners(image, settings.roundedCornersPx * scale);

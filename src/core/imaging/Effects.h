@@ -18,9 +18,14 @@ struct EffectSettings {
     friend bool operator==(const EffectSettings &, const EffectSettings &) = default;
 };
 
-// Corners, then padding, then tint; the source itself when no effect is on. Radius and padding
-// are measured on a 1024-pixel canvas, so the source is normalised to it when either is on.
-Image applyEffects(const Image &source, const EffectSettings &settings);
+// The canvas radius and padding are measured on: the 1024 × 1024 square the icons are cut from, into which a
+// source that is not square is squashed, or, for showing such a source as it is, 1024 on its longer edge.
+enum class EffectCanvas { Square, Proportional };
+
+// Corners, then padding, then tint; the source itself when no effect is on. The source is normalised to
+// the canvas when corners or padding are on.
+Image applyEffects(const Image &source, const EffectSettings &settings,
+                   EffectCanvas canvas = EffectCanvas::Square);
 
 // Antialiased quarter-circle corners; the radius is clamped to 0 … half the shorter edge.
 Image roundCorners(const Image &image, double radius);

@@ -42,32 +42,41 @@ std::optional<Image> resizeImage(const Image &image, double width, double height
 }
 
 std::optional<Image> padImage(const Image &image, double padding) {
-    const double outer = image.size().width();
-    const double inner = outer - 2.0 * padding;
-    const auto edge = canvasEdge(outer);
-    if (!edge || image.isNull() || !std::isfinite(padding) || inner < 1.0)
+    const QSizeF outer = image.size();
+    const double longer = std::max(outer.width(), outer.height());
+    const auto width = canvasEdge(outer.width());
+    const auto height = canvasEdge(outer.height());
+    if (!width || !height || image.isNull() || !std::isfinite(padding) || longer - 2.0 * padding < 1.0)
         return std::nullopt;
-    auto canvas = transparentCanvas(*edge, *edge);
+    const double shrink = (longer - 2.0 * padding) / longer;
+    // The longer side's margin is the padding itself, which keeps a square's edges exact.
+    const auto inside = [&](double side) { return side == longer ? side - 2.0 * padding : side * shrink; };
+    const QSizeF inner(inside(outer.width()), inside(outer.height()));
+    if (inner.width() < 1.0 || inner.height() < 1.0)
+        return std::nullopt;
+    const QPointF offset((outer.width() - inner.width()) / 2.0, (outer.height() - inner.height()) / 2.0);
+    auto canvas = transparentCanvas(*width, *height);
     if (!canvas)
         return std::nullopt;
 
-    const bool whole = padding == std::trunc(padding) && inner == std::trunc(inner);
-    // Whole-pixel paddings (all the panel offers) land exactly on the pixel grid; fractional
+    const auto isWhole = [](double value) { return value == std::trunc(value); };
+    const bool whole =
+        isWhole(offset.x()) && isWhole(offset.y()) && isWhole(inner.width()) && isWhole(inner.height());
+    // Whole-pixel paddings of a square (all the panel offers) land exactly on the pixel grid; other
     // ones are placed with a sub-pixel translation of a slightly larger render.
-    const int renderEdge = int(std::ceil(inner));
-    QImage picture = resample(image.bitmap(), renderEdge, renderEdge);
+    QImage picture = resample(image.bitmap(), int(std::ceil(inner.width())), int(std::ceil(inner.height())));
     if (picture.isNull())
         return std::nullopt;
     QPainter painter(&*canvas);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     if (whole) {
-        painter.drawImage(QPoint(int(padding), int(padding)), picture);
+        painter.drawImage(offset.toPoint(), picture);
     } else {
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(QRectF(padding, padding, inner, inner), picture);
+        painter.drawImage(QRectF(offset, inner), picture);
     }
     painter.end();
-    return Image(*canvas, QSizeF(outer, outer));
+    return Image(*canvas, outer);
 }
 
 bool fitsPaddedToSquare(QSize pixels) {

@@ -12,8 +12,9 @@ namespace glyphon {
 // the point size stays the unrounded width × height. Nothing when the bitmap cannot be made.
 std::optional<Image> resizeImage(const Image &image, double width, double height);
 
-// The source shrunk into the centred square of edge W − 2 × padding on a transparent
-// W × W canvas (W = the source's point width). Nothing when no picture would remain.
+// The source shrunk until its longer edge L is L − 2 × padding, keeping its proportions, and centred on a
+// transparent canvas of its own point size: a square source gets the same margin on every side. Nothing
+// when no picture would remain.
 std::optional<Image> padImage(const Image &image, double padding);
 
 // Whether padToSquare can square a source of this pixel size: the square stays within maxSourcePixels.

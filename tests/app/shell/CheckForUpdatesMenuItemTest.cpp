@@ -36,7 +36,8 @@ TEST_F(CheckForUpdatesMenuItemTest, ItemIsDisabledWhileACheckRunsAndChoosingItCh
     // The current value arrives at once, not the model's initial false.
     EXPECT_TRUE(CheckForUpdatesViewModel(updater).canCheckForUpdates());
     QAction *action = makeCheckForUpdatesAction(updater, &updater);
-    EXPECT_EQ(action->text(), QStringLiteral("Check for Updates\u2026"));
+    EXPECT_EQ(action->text().remove(QLatin1Char('&')), QStringLiteral("Check for Updates\u2026"));
+    EXPECT_TRUE(action->isVisible());
     EXPECT_TRUE(action->isEnabled());
 
     QSignalSpy finished(&updater, &Updater::checkFinished);
@@ -49,14 +50,21 @@ TEST_F(CheckForUpdatesMenuItemTest, ItemIsDisabledWhileACheckRunsAndChoosingItCh
     EXPECT_EQ(server.requests().first(), QStringLiteral("/appcast.xml"));
 }
 
-TEST_F(CheckForUpdatesMenuItemTest, ItemStaysDisabledInABuildWithoutFeed) {
+TEST_F(CheckForUpdatesMenuItemTest, ItemIsNotOfferedInABuildWithoutFeedOrKey) {
     config.feedUrl = QUrl();
     Updater updater(config, &settings);
     QAction *action = makeCheckForUpdatesAction(updater, &updater);
+    EXPECT_FALSE(action->isVisible());
     EXPECT_FALSE(action->isEnabled());
     action->trigger(); // a disabled action does not fire, and the updater would refuse anyway
     QCoreApplication::processEvents();
     EXPECT_TRUE(server.requests().isEmpty());
+
+    UpdaterConfig keyless = config;
+    keyless.feedUrl = server.url(QStringLiteral("/appcast.xml"));
+    keyless.publicKey.clear();
+    Updater keylessUpdater(keyless, &settings);
+    EXPECT_FALSE(makeCheckForUpdatesAction(keylessUpdater, &keylessUpdater)->isVisible());
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 // Launches the real glyphon program beside a running instance, on a display (a virtual X server in CI).
+#include "AppDelegate.h"
 #include "ContentViewState.h"
 #include "GlyphonApp.h"
 #include "MainWindow.h"
@@ -63,6 +64,8 @@ TEST_F(SecondLaunchTest, RelaunchBringsTheHiddenWindowBackWithItsFileAndLeaves) 
     QSettings settings(settingsDir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
     ShellSeams seams;
     seams.updaterConfig = UpdaterConfig{};
+    // As on a desktop with a tray, where closing only hides the window.
+    seams.systemTrayAvailable = [] { return true; };
     GlyphonApp app(settings, seams);
     SingleInstance instance(defaultInstanceName());
     ASSERT_TRUE(instance.listen());
@@ -71,6 +74,7 @@ TEST_F(SecondLaunchTest, RelaunchBringsTheHiddenWindowBackWithItsFileAndLeaves) 
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.window()));
     app.window().close();
     ASSERT_FALSE(app.window().isVisible());
+    ASSERT_TRUE(app.delegate().isApplicationHidden());
 
     // Started from the samples folder with a relative name, as a file manager might.
     const QString samples = QStringLiteral(GLYPHON_SOURCE_DIR "/resources/samples");

@@ -324,5 +324,24 @@ TEST_F(SettingsStore, ImageChangeShowsTheNewImageAtOnce) {
     EXPECT_EQ(s.processedPreviewImage()->bitmap().cacheKey(), green.bitmap().cacheKey());
 }
 
+TEST_F(SettingsStore, TheLastImageFolderIsRememberedAcrossStarts) {
+    EXPECT_TRUE(state().lastImageFolder().isEmpty());
+    // Any image taken in, dropped or opened, names the folder.
+    state().acceptImage(QUrl::fromLocalFile(path(QStringLiteral("art/icon.png"))),
+                        Image(filled(64, Qt::red)));
+    EXPECT_EQ(state().lastImageFolder(), path(QStringLiteral("art")));
+    reopenStore();
+    EXPECT_EQ(state().lastImageFolder(), path(QStringLiteral("art")));
+    state().setLastImageFolder(m_dir.path());
+    EXPECT_EQ(state().lastImageFolder(), m_dir.path());
+}
+
+TEST_F(SettingsStore, ALastImageFolderThatIsNoPathReadsAsNone) {
+    for (const QByteArray &value : {QByteArray("relative/folder"), QByteArray("1, 2, 3"), QByteArray("")}) {
+        writeIni("[General]\nlastImageFolder=" + value + "\n");
+        EXPECT_TRUE(state().lastImageFolder().isEmpty()) << value.constData();
+    }
+}
+
 } // namespace
 } // namespace glyphon::test

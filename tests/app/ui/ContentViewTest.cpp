@@ -54,7 +54,7 @@ TEST_F(ContentViewTest, theWindowIsGlyphonAtFiveHundredSquare) {
     EXPECT_EQ(m_window->minimumSize(), QSize(500, 500));
     EXPECT_EQ(m_window->size(), QSize(500, 500));
     EXPECT_EQ(m_window->openImageAction()->shortcut(), QKeySequence(QKeySequence::Open));
-    EXPECT_EQ(m_window->openImageAction()->text(), QStringLiteral("Open Image…"));
+    EXPECT_EQ(m_window->openImageAction()->text().remove(QLatin1Char('&')), QStringLiteral("Open Image…"));
 }
 
 TEST_F(ContentViewTest, atStartGenerateAnswersWithTheAlertNeverTheSheet) {
@@ -489,6 +489,27 @@ TEST_F(ContentViewTest, thePreviewIsASquareTwentyPointsInsideTheArea) {
     EXPECT_NEAR(preview.center().y(), area->height() / 2.0, 0.5);
     state().toggleGridView();
     EXPECT_TRUE(area->previewRect().isEmpty());
+}
+
+TEST_F(ContentViewTest, aPictureThatIsNotSquareKeepsItsProportions) {
+    QImage wide(1200, 800, QImage::Format_ARGB32_Premultiplied);
+    wide.fill(Qt::white);
+    state().acceptImage(QUrl::fromLocalFile(path(QStringLiteral("wide.png"))), Image(wide));
+    settle();
+    // With and without the effects that work on the normalised canvas.
+    for (bool corners : {false, true}) {
+        state().setWithRoundedCorners(corners);
+        settle();
+        ImageArea *area = view().imageArea();
+        const QRectF preview = area->previewRect();
+        EXPECT_NEAR(preview.width() / preview.height(), 1.5, 0.01) << corners;
+        const QRectF room = QRectF(area->rect()).adjusted(20, 20, -20, -20);
+        EXPECT_TRUE(room.adjusted(-0.5, -0.5, 0.5, 0.5).contains(preview)) << corners;
+        EXPECT_TRUE(qFuzzyCompare(preview.width(), room.width()) ||
+                    qFuzzyCompare(preview.height(), room.height()));
+        EXPECT_NEAR(preview.center().x(), room.center().x(), 0.5);
+        EXPECT_NEAR(preview.center().y(), room.center().y(), 0.5);
+    }
 }
 
 TEST_F(ContentViewTest, thePreviewShowsThePictureInItsSquare) {

@@ -40,6 +40,29 @@ TEST(IconGridPreview, showsTheAppStoreTileAndTheRowAtTheirSizes) {
     EXPECT_GT(tiles[1]->mapTo(&grid, QPoint()).y(), tiles[0]->mapTo(&grid, QPoint()).y() + 256);
 }
 
+TEST(IconGridPreview, aPictureThatIsNotSquareKeepsItsProportionsInEveryTile) {
+    QImage wide(1200, 800, QImage::Format_ARGB32_Premultiplied);
+    wide.fill(Qt::white);
+    IconGridPreview grid;
+    grid.setContent(std::nullopt, Image(wide), false, IconGridPreview::standardPreviewSizes());
+    const QList<ThumbnailTile *> tiles = grid.tiles();
+    ASSERT_EQ(tiles.size(), 4);
+    const QSize rendered[] = {{256, 171}, {128, 85}, {64, 43}, {16, 11}};
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(tiles[i]->thumbnail().has_value());
+        EXPECT_EQ(tiles[i]->thumbnail()->bitmap().size(), rendered[i]);
+    }
+    // Drawn centred in its square frame: the dark frame shows above and below, the picture across.
+    ThumbnailTile &top = *tiles[0];
+    QImage shot(256, 256, QImage::Format_ARGB32_Premultiplied);
+    shot.fill(Qt::transparent);
+    top.render(&shot, QPoint(), QRegion(), QWidget::RenderFlags());
+    EXPECT_NEAR(shot.pixelColor(128, 20).alphaF(), 0.2, 0.01);
+    EXPECT_NEAR(shot.pixelColor(128, 236).alphaF(), 0.2, 0.01);
+    EXPECT_EQ(shot.pixelColor(2, 128), QColor(Qt::white));
+    EXPECT_EQ(shot.pixelColor(253, 128), QColor(Qt::white));
+}
+
 TEST(IconGridPreview, transparentMarginsShowTheDarkTileBackground) {
     // A padded picture: transparent margin around an opaque middle.
     QImage padded(1024, 1024, QImage::Format_ARGB32_Premultiplied);
@@ -62,7 +85,7 @@ TEST(IconGridPreview, withoutAProcessedImageItIsEmptyButKeepsItsHeight) {
     grid.resize(400, 300);
     grid.setContent(std::nullopt, std::nullopt, false, IconGridPreview::standardPreviewSizes());
     EXPECT_TRUE(grid.tiles().isEmpty());
-    EXPECT_GE(grid.widget()->minimumHeight(), 500);
+    EXPECT_GE(grid.widget()->minimumSizeHint().height(), 500);
 }
 
 TEST(IconGridPreview, aSingleEntryListGivesOnlyTheTopTile) {

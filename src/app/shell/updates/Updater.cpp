@@ -28,8 +28,12 @@ Updater::~Updater() {
     delete m_download;
 }
 
+bool Updater::isConfigured() const {
+    return !m_config.feedUrl.isEmpty() && m_config.publicKey.size() == 32;
+}
+
 bool Updater::canCheckForUpdates() const {
-    return !m_running && !m_config.feedUrl.isEmpty() && m_config.publicKey.size() == 32;
+    return !m_running && isConfigured();
 }
 
 QMetaObject::Connection Updater::subscribeCanCheckForUpdates(QObject *context,

@@ -36,7 +36,9 @@ public:
     Updater(UpdaterConfig config, QSettings *settings, QObject *parent = nullptr);
     ~Updater() override;
 
-    // True when a feed is configured, a key is built in and no check is running.
+    // True when a feed is configured and a key is built in: without them no check can ever run.
+    bool isConfigured() const;
+    // True when the updater is configured and no check is running.
     bool canCheckForUpdates() const;
 
     // Calls observer with the current value at once, then with every change, for as long as context lives.
