@@ -180,12 +180,12 @@ int generate(const QStringList &arguments, QTextStream &out, QTextStream &err) {
         return fail(err, source.error());
 
     const ImageValidation validation = validateImage(*source);
-    if (validation.type == ValidationType::error && !parser.isSet(QStringLiteral("force"))) {
+    if (validation.type == ValidationType::Error && !parser.isSet(QStringLiteral("force"))) {
         err << program << ": " << *sourcePath << ": " << validation.message << " (--force writes anyway)"
             << Qt::endl;
         return SourceRejected;
     }
-    if (validation.type != ValidationType::success)
+    if (validation.type != ValidationType::Success)
         err << program << ": " << *sourcePath << ": " << validation.message << Qt::endl;
 
     const int failures = writeSets(applyEffects(*source, *effects), *platforms, folder, out, err);

@@ -20,7 +20,7 @@ int validate(const QStringList &arguments, QTextStream &out, QTextStream &err) {
     const ImageValidation validation = validateImage(*source);
     static const char *const typeNames[] = {"error", "warning", "success"};
     out << typeNames[int(validation.type)] << ": " << validation.message << Qt::endl;
-    return validation.type == ValidationType::error ? SourceRejected : Success;
+    return validation.type == ValidationType::Error ? SourceRejected : Success;
 }
 
 } // namespace glyphon::cli

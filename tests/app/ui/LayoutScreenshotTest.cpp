@@ -109,7 +109,7 @@ TEST_F(LayoutScreenshotTest, everySettingOnAtTheSmallestSizeFitsWithoutAScrollBa
     EXPECT_GE(area->height(), ImageArea::minimumAreaHeight);
 
     // A banner on top of it all still fits.
-    state().setImageValidation(ImageValidation{true, QStringLiteral("Odd edge"), ValidationType::warning});
+    state().setImageValidation(ImageValidation{true, QStringLiteral("Odd edge"), ValidationType::Warning});
     capture(QStringLiteral("layout-3-tint-and-banner"));
     EXPECT_FALSE(windowScrolls());
     EXPECT_GE(area->height(), ImageArea::minimumAreaHeight);
