@@ -5,9 +5,10 @@
 
 namespace glyphon::cli {
 
-enum ExitCode { ok = 0, writeFailed = 1, usageError = 2, sourceRejected = 3 };
+enum ExitCode { Success = 0, WriteFailed = 1, UsageError = 2, SourceRejected = 3 };
 
-// Runs the command line (arguments include the program name) with the given streams.
+// Runs the command line (arguments include the program name) with the given streams: every line the
+// program prints goes to one of them.
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err);
 
 } // namespace glyphon::cli

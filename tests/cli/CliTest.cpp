@@ -78,6 +78,36 @@ TEST(Cli, BlockedPlatformFolderExitsOneAfterWritingTheRest) {
                            QStringLiteral("--platforms"), QStringLiteral("macos,ios,watchos")});
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("watchOS/AppIcon.appiconset/1024.png"))));
+    // The failure's line comes through the program's own standard output, its count on standard error.
+    const QString folder = QDir::toNativeSeparators(dir.filePath(QStringLiteral("iOS/AppIcon.appiconset")));
+    EXPECT_TRUE(r.out.startsWith(
+        QStringLiteral("Something went wrong: The folder \"%1\" couldn't be created: ").arg(folder)))
+        << r.out.toStdString();
+    EXPECT_EQ(r.out.count(u'\n'), 1) << r.out.toStdString();
+    EXPECT_EQ(r.err, QStringLiteral("macOS: done\niOS: 1 failure(s)\nwatchOS: done\n"
+                                    "glyphon-cli: 1 file(s) could not be written\n"));
+}
+
+TEST(Cli, EachFileThatCannotBeWrittenHasItsOwnLine) {
+    QTemporaryDir dir;
+    // Folders where two files belong: their writes fail, and the rest of the set still follows.
+    for (const char *blocked : {"FavIcon/favicon.ico", "FavIcon/ms-icon-150x150.png"})
+        ASSERT_TRUE(QDir().mkpath(dir.filePath(QLatin1String(blocked))));
+    const auto r = runCli({QStringLiteral("generate"), sample(), QStringLiteral("-o"), dir.path(),
+                           QStringLiteral("--platforms=web,android")});
+    EXPECT_EQ(r.code, 1);
+    const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << r.out.toStdString();
+    const QString saved = QStringLiteral("Something went wrong: The file \"%1\" couldn't be saved: ");
+    EXPECT_TRUE(lines[0].startsWith(
+        saved.arg(QDir::toNativeSeparators(dir.filePath(QStringLiteral("FavIcon/ms-icon-150x150.png"))))))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith(
+        saved.arg(QDir::toNativeSeparators(dir.filePath(QStringLiteral("FavIcon/favicon.ico"))))))
+        << lines[1].toStdString();
+    EXPECT_EQ(r.err, QStringLiteral("Android: done\nweb: 2 failure(s)\n"
+                                    "glyphon-cli: 2 file(s) could not be written\n"));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("FavIcon/browser_config.xml"))));
 }
 
 TEST(Cli, VersionAndHelp) {

@@ -3,7 +3,7 @@
 // fails here and has to update tests/data/golden on purpose (GLYPHON_UPDATE_GOLDEN=1 rewrites it).
 #include "imaging/Effects.h"
 #include "imaging/SourceLoader.h"
-#include "writers/IconSets.h"
+#include "writers/SetWriter.h"
 
 #include "TestSupport.h"
 
@@ -93,16 +93,18 @@ class GoldenTree : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(GoldenTree, FiveSetsAreExactlyAsRecorded) {
     const GoldenCase &golden = GetParam();
-    const LoadResult loaded =
+    const Result<Image> loaded =
         loadSourceImage(test::sourcePath(QStringLiteral("resources/samples/apple-1024.png")));
-    ASSERT_TRUE(loaded.image) << loaded.error.toStdString();
-    const Image processed = applyEffects(*loaded.image, golden.settings);
+    ASSERT_TRUE(loaded) << loaded.error().description().toStdString();
+    const Image processed = applyEffects(*loaded, golden.settings);
 
     QTemporaryDir out;
-    test::RecordedFailures failures;
+    QStringList failures;
     for (Platform platform : allPlatforms)
-        EXPECT_EQ(writePlatform(platform, processed, out.path(), failures.sink()), 0);
-    EXPECT_TRUE(failures.messages.isEmpty()) << failures.messages.join(u'\n').toStdString();
+        for (const Error &error :
+             writePlatform(platform, processed, out.path(), [](const Error &) {}).failures)
+            failures << error.description();
+    EXPECT_TRUE(failures.isEmpty()) << failures.join(u'\n').toStdString();
 
     const QString goldenDir = test::dataPath(QStringLiteral("golden/") + QLatin1String(golden.name));
     const QString listingPath = goldenDir + QStringLiteral("/files.txt");

@@ -1,6 +1,8 @@
 #include "writers/RenderJobs.h"
 
+#include "imaging/IcoEncoder.h"
 #include "imaging/ParallelFor.h"
+#include "imaging/PngEncoder.h"
 #include "imaging/Renderer.h"
 
 #include <QPainter>
@@ -39,19 +41,42 @@ template <typename Body> auto withThreads(int threads, Body body) {
 const QList<int> iosEdges = {40,  60,  58,  87,  76,  114, 80,  120, 120, 180,
                              128, 192, 136, 204, 152, 228, 167, 250, 1024};
 
+QList<RenderJob> pngJobs(const QList<int> &edges) {
+    QList<RenderJob> jobs;
+    for (const int edge : edges)
+        jobs.append({edge, IconEncoding::Png});
+    return jobs;
+}
+
+// Each job's bytes; empty where it failed.
+QList<QByteArray> renderPngs(const Image &image, const QList<int> &edges) {
+    QList<QByteArray> bytes;
+    for (const Result<QByteArray> &made : renderIcons(image, pngJobs(edges)))
+        bytes.append(made.valueOr({}));
+    return bytes;
+}
+
 } // namespace
 
 TEST(RenderJobs, EachEntryIsWhatItsOwnRenderWouldWrite) {
-    // Shared reductions and edges made once must give the bytes of one resizeImage + pngData each,
-    // odd sources with their partial boxes included.
+    // Shared reductions and edges made once must give the bytes of one resizeImage and encoding each, in
+    // either format, also where one edge is asked for in both, odd sources with their partial boxes included.
     for (const int edge : {1024, 1025, 1531}) {
         const Image source = picture(edge);
-        const QList<QByteArray> pngs = renderPngs(source, iosEdges);
-        ASSERT_EQ(pngs.size(), iosEdges.size());
-        for (qsizetype i = 0; i < iosEdges.size(); ++i) {
-            const auto icon = resizeImage(source, iosEdges[i], iosEdges[i]);
+        QList<RenderJob> jobs = pngJobs(iosEdges);
+        jobs.append({16, IconEncoding::Ico});
+        jobs.append({16, IconEncoding::Png});
+        jobs.append({120, IconEncoding::Ico});
+        const QList<Result<QByteArray>> made = renderIcons(source, jobs);
+        ASSERT_EQ(made.size(), jobs.size());
+        for (qsizetype i = 0; i < jobs.size(); ++i) {
+            const RenderJob &job = jobs[i];
+            const auto icon = resizeImage(source, job.edge, job.edge);
             ASSERT_TRUE(icon);
-            EXPECT_EQ(pngs[i], pngData(*icon)) << edge << "→" << iosEdges[i];
+            const Result<QByteArray> expected =
+                job.encoding == IconEncoding::Png ? encodePng(icon->bitmap()) : encodeIco(icon->bitmap());
+            ASSERT_TRUE(made[i]) << job.edge;
+            EXPECT_EQ(*made[i], *expected) << edge << "→" << job.edge;
         }
     }
 }
@@ -65,7 +90,7 @@ TEST(RenderJobs, ParallelFilesAreIdenticalToSingleThreaded) {
 }
 
 TEST(RenderJobs, CalledFromPoolThreadsItNeitherDeadlocksNorDiffers) {
-    // The window runs the writers on the pool, so renderPngs spreads its work from a pool thread.
+    // The window runs the writers on the pool, so renderIcons spreads its work from a pool thread.
     const Image source = picture(1024);
     const QList<int> edges = {16, 48, 96, 144, 192};
     const QList<QByteArray> direct = renderPngs(source, edges);
@@ -86,14 +111,25 @@ TEST(RenderJobs, CalledFromPoolThreadsItNeitherDeadlocksNorDiffers) {
     }
 }
 
-TEST(RenderJobs, ImpossibleEdgesGiveEmptyEntries) {
-    const QList<QByteArray> pngs = renderPngs(picture(64), {0, 16, -3});
-    ASSERT_EQ(pngs.size(), 3);
-    EXPECT_TRUE(pngs[0].isEmpty());
-    EXPECT_FALSE(pngs[1].isEmpty());
-    EXPECT_TRUE(pngs[2].isEmpty());
-    EXPECT_TRUE(renderPngs(Image(), {16}).value(0).isEmpty());
-    EXPECT_TRUE(renderPngs(picture(64), {}).isEmpty());
+TEST(RenderJobs, ImpossibleJobsAreFailuresOfTheirOwn) {
+    const QList<Result<QByteArray>> made = renderIcons(
+        picture(64),
+        {{0, IconEncoding::Png}, {16, IconEncoding::Png}, {-3, IconEncoding::Png}, {300, IconEncoding::Ico}});
+    ASSERT_EQ(made.size(), 4);
+    ASSERT_FALSE(made[0]);
+    EXPECT_EQ(made[0].error().kind, ErrorKind::RenderFailed);
+    EXPECT_TRUE(made[1]);
+    ASSERT_FALSE(made[2]);
+    EXPECT_EQ(made[2].error().kind, ErrorKind::RenderFailed);
+    // An ICO entry holds at most 256 pixels a side.
+    ASSERT_FALSE(made[3]);
+    EXPECT_EQ(made[3].error().kind, ErrorKind::EncodeFailed);
+
+    const QList<Result<QByteArray>> none = renderIcons(Image(), {{16, IconEncoding::Png}});
+    ASSERT_EQ(none.size(), 1);
+    ASSERT_FALSE(none[0]);
+    EXPECT_EQ(none[0].error().kind, ErrorKind::RenderFailed);
+    EXPECT_TRUE(renderIcons(picture(64), {}).isEmpty());
 }
 
 TEST(ParallelFor, RunsEveryIndexExactlyOnce) {

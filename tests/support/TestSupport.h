@@ -36,12 +36,4 @@ bool waitUntil(const std::function<bool()> &condition, int deadlineMs = 20000);
 // A square premultiplied canvas filled with one colour.
 QImage filled(int edge, const QColor &color);
 
-// Collects the failure descriptions a writer reports, in place of the printing default.
-struct RecordedFailures {
-    QStringList messages;
-    std::function<void(const QString &)> sink() {
-        return [this](const QString &m) { messages << m; };
-    }
-};
-
 } // namespace glyphon::test

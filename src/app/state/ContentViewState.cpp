@@ -4,8 +4,7 @@
 #include "SettingsValues.h"
 #include "imaging/Renderer.h"
 #include "imaging/SourceLoader.h"
-#include "writers/FailureSink.h"
-#include "writers/IconSets.h"
+#include "writers/SetWriter.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -638,15 +637,15 @@ void ContentViewState::loadInBackground(const QUrl &url) {
         return;
     }
     runInBackground([this, url] {
-        LoadResult loaded = loadSourceImage(url.toLocalFile());
-        if (!loaded.image) {
+        Result<Image> loaded = loadSourceImage(url.toLocalFile());
+        if (!loaded) {
             QMetaObject::invokeMethod(
-                this, [this, url, reason = loaded.reason] { refuseImage(url, reason); },
+                this, [this, url, reason = loaded.error().message] { refuseImage(url, reason); },
                 Qt::QueuedConnection);
             return;
         }
         QMetaObject::invokeMethod(
-            this, [this, url, image = *loaded.image] { acceptImage(url, image); }, Qt::QueuedConnection);
+            this, [this, url, image = *loaded] { acceptImage(url, image); }, Qt::QueuedConnection);
     });
 }
 
@@ -802,20 +801,16 @@ void ContentViewState::startGeneration(const QList<QUrl> &locations) {
     runInBackground([this, processed, folder] {
         const std::array<const std::atomic<bool> *, 5> selected = {&m_forMacos, &m_forIos, &m_forWatchos,
                                                                    &m_forAndroid, &m_forFavicon};
-        std::mutex sinkLock;
         QStringList failures;
         int written = 0;
-        const FailureSink sink = [&](const QString &description) {
-            printFailure(description);
-            std::lock_guard lock(sinkLock);
-            failures.append(description);
-        };
         for (std::size_t row = 0; row < allPlatforms.size(); ++row) {
             // Read as the row is reached, not snapshotted at the start.
             if (!selected[row]->load())
                 continue;
-            writePlatform(allPlatforms[row], processed, folder, sink, &written);
-            std::lock_guard lock(sinkLock);
+            const WriteReport report = writePlatform(allPlatforms[row], processed, folder);
+            written += report.written;
+            for (const Error &failure : report.failures)
+                failures.append(failure.description());
             QMetaObject::invokeMethod(
                 this,
                 [this, failures, written] {

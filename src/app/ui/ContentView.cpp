@@ -103,7 +103,7 @@ void ContentView::refreshBanners() {
 
 void ContentView::refreshGenerate() {
     const auto &validation = m_state.imageValidation();
-    const bool rejected = validation && validation->type == ValidationType::error;
+    const bool rejected = validation && validation->type == ValidationType::Error;
     m_generate->setEnabled(!m_state.isProcessing() && !rejected);
 }
 

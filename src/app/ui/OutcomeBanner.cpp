@@ -80,12 +80,12 @@ void OutcomeBanner::refresh() {
         extras.dismissible = true;
         showMessage(Kind::openFailure, QStringLiteral("exclamationmark.triangle"),
                     intakeFailureText(*failure), extras);
-    } else if (validation && validation->type == ValidationType::error) {
+    } else if (validation && validation->type == ValidationType::Error) {
         if (m_state.canPadToSquare())
             extras.actionLabel = QStringLiteral("Pad to Square");
         showMessage(Kind::validationError, QStringLiteral("exclamationmark.triangle"), validation->message,
                     extras);
-    } else if (validation && validation->type == ValidationType::warning) {
+    } else if (validation && validation->type == ValidationType::Warning) {
         showMessage(Kind::validationWarning, QStringLiteral("exclamationmark.circle"), validation->message);
     } else {
         hide();

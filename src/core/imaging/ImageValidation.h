@@ -6,12 +6,12 @@
 
 namespace glyphon {
 
-enum class ValidationType { error, warning, success };
+enum class ValidationType { Error, Warning, Success };
 
 struct ImageValidation {
     bool isValid = false;
     QString message;
-    ValidationType type = ValidationType::error;
+    ValidationType type = ValidationType::Error;
 
     friend bool operator==(const ImageValidation &, const ImageValidation &) = default;
 };

@@ -57,15 +57,12 @@ bool changesAppearance(const uchar *type) {
     return false;
 }
 
-PngDecodeResult notPlain() {
-    return {};
+std::optional<Result<QImage>> notPlain() {
+    return std::nullopt;
 }
 
-PngDecodeResult damaged(const QString &reason) {
-    PngDecodeResult result;
-    result.status = PngDecodeResult::Status::Damaged;
-    result.reason = reason;
-    return result;
+std::optional<Result<QImage>> damaged(const QString &reason) {
+    return Result<QImage>(Error{ErrorKind::Damaged, {}, reason});
 }
 
 QString chunkName(const uchar *type) {
@@ -172,7 +169,7 @@ struct Span {
 
 } // namespace
 
-PngDecodeResult decodePlainPng(QByteArrayView data) {
+std::optional<Result<QImage>> decodePlainPng(QByteArrayView data) {
     const auto *bytes = reinterpret_cast<const uchar *>(data.data());
     const size_t size = size_t(data.size());
     if (size < sizeof signature || std::memcmp(bytes, signature, sizeof signature) != 0)
@@ -225,12 +222,8 @@ PngDecodeResult decodePlainPng(QByteArrayView data) {
             if (depth != 8 || (colourType != 2 && colourType != 6) || interlace != 0)
                 return notPlain();
             channels = colourType == 6 ? 4 : 3;
-            if (quint64(width) * height > quint64(maxSourcePixels)) {
-                PngDecodeResult result;
-                result.status = PngDecodeResult::Status::TooLarge;
-                result.declaredSize = QSize(int(width), int(height));
-                return result;
-            }
+            if (quint64(width) * height > quint64(maxSourcePixels))
+                return Result<QImage>(tooManyPixels(QSize(int(width), int(height))));
         } else if (isChunk(type, "IDAT")) {
             if (idatDone)
                 return damaged(u"the IDAT chunks are not consecutive"_s);
@@ -312,11 +305,7 @@ PngDecodeResult decodePlainPng(QByteArrayView data) {
         image.setDotsPerMeterX(dotsPerMeterX);
         image.setDotsPerMeterY(dotsPerMeterY);
     }
-    PngDecodeResult result;
-    result.status = PngDecodeResult::Status::Decoded;
-    result.image = std::move(image);
-    result.declaredSize = result.image.size();
-    return result;
+    return Result<QImage>(std::move(image));
 }
 
 } // namespace glyphon

@@ -1,28 +1,18 @@
 #pragma once
 
+#include "Error.h"
+
 #include <QByteArrayView>
 #include <QImage>
-#include <QSize>
-#include <QString>
+#include <optional>
 
 namespace glyphon {
 
-struct PngDecodeResult {
-    enum class Status {
-        Decoded,  // image holds the picture
-        NotPlain, // a valid PNG, or one libpng may judge, that the general reader must handle
-        TooLarge, // declaredSize has more pixels than a source may have; nothing was allocated
-        Damaged,  // reason says what is wrong; the file must be refused
-    };
-    Status status = Status::NotPlain;
-    QImage image; // QImage::Format_ARGB32_Premultiplied when decoded
-    QSize declaredSize;
-    QString reason;
-};
-
 // Large sources are mostly plain 8-bit RGB(A) PNGs; those are decoded here in one pass straight into
-// premultiplied pixels, byte for byte what Qt's reader and conversion give. Anything that could change
-// colours or orientation is handed back as NotPlain.
-PngDecodeResult decodePlainPng(QByteArrayView data);
+// premultiplied pixels, byte for byte what Qt's reader and conversion give. Nothing when the data is not
+// such a PNG, or could change colours or orientation, or is one libpng may judge otherwise: the general
+// reader takes it then. A header claiming more pixels than a source may have is TooLarge before anything
+// is allocated; a file that must be refused is Damaged.
+std::optional<Result<QImage>> decodePlainPng(QByteArrayView data);
 
 } // namespace glyphon

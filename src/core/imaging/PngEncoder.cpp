@@ -149,11 +149,15 @@ libdeflate_compressor *threadCompressor(int level) {
     return compressors.emplace_back(level, std::move(made)).second.get();
 }
 
+Error outOfMemory() {
+    return {ErrorKind::EncodeFailed, {}, QStringLiteral("the PNG encoder ran out of memory")};
+}
+
 } // namespace
 
-QByteArray encodePng(const QImage &image) {
+Result<QByteArray> encodePng(const QImage &image) {
     if (image.isNull())
-        return {};
+        return Error{ErrorKind::EncodeFailed, {}, QStringLiteral("there is no picture to encode")};
     const QImage source = image.format() == QImage::Format_ARGB32_Premultiplied
                               ? image
                               : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -184,14 +188,14 @@ QByteArray encodePng(const QImage &image) {
 
     libdeflate_compressor *compressor = threadCompressor(flat ? flatLevel : photoLevel);
     if (!compressor)
-        return {};
+        return outOfMemory();
     const size_t bound = libdeflate_zlib_compress_bound(compressor, rawSize);
     uchar *compressed = compressedScratch.get(bound);
     const size_t compressedSize = libdeflate_zlib_compress(compressor, raw, rawSize, compressed, bound);
     rawScratch.trim();
     if (compressedSize == 0) {
         compressedScratch.trim();
-        return {};
+        return Error{ErrorKind::EncodeFailed, {}, QStringLiteral("the pixel data could not be compressed")};
     }
 
     QByteArray out;

@@ -100,9 +100,7 @@ std::optional<Image> padToSquare(const Image &image) {
     return Image(*canvas);
 }
 
-QByteArray pngData(const Image &image) {
-    if (image.isNull())
-        return {};
+Result<QByteArray> pngData(const Image &image) {
     return encodePng(image.bitmap());
 }
 

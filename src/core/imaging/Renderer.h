@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Error.h"
 #include "Image.h"
 
 #include <QByteArray>
@@ -24,7 +25,7 @@ bool fitsPaddedToSquare(QSize pixels);
 // cannot be made.
 std::optional<Image> padToSquare(const Image &image);
 
-// The bitmap as an 8-bit RGBA PNG with straight alpha; empty when there is no bitmap.
-QByteArray pngData(const Image &image);
+// The bitmap as an 8-bit RGBA PNG with straight alpha.
+Result<QByteArray> pngData(const Image &image);
 
 } // namespace glyphon

@@ -5,7 +5,6 @@
 #include "SvgRasteriser.h"
 
 #include <QColorSpace>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -23,8 +22,8 @@ constexpr qint64 maxSvgBytes = 64 * 1024 * 1024;
 // Room for the largest source decoded at 16 bits per channel; Qt's default would refuse a 5793 × 5793 one.
 constexpr int allocationLimitMiB = int((maxSourcePixels * 8 + (1 << 20) - 1) >> 20);
 
-LoadResult failure(const QString &path, const QString &reason) {
-    return {std::nullopt, QDir::toNativeSeparators(path) + u": "_s + reason, reason};
+Error damaged(const QString &path, const QString &detail) {
+    return {ErrorKind::Damaged, path, u"the image data is damaged or incomplete (%1)"_s.arg(detail)};
 }
 
 bool isGzip(const QByteArray &data) {
@@ -66,33 +65,27 @@ std::optional<QByteArray> gunzip(const QByteArray &data) {
     return inflated;
 }
 
-LoadResult loadSvg(const QString &path, QFile &file) {
+Result<Image> loadSvg(const QString &path, QFile &file) {
     if (file.size() > maxSvgBytes)
-        return failure(path, u"the SVG file is larger than %1 MB"_s.arg(maxSvgBytes >> 20));
+        return Error{ErrorKind::TooLarge, path,
+                     u"the SVG file is larger than %1 MB"_s.arg(maxSvgBytes >> 20)};
     if (!file.seek(0))
-        return failure(path, u"cannot read the file (%1)"_s.arg(file.errorString()));
+        return Error{ErrorKind::Unreadable, path, u"cannot read the file (%1)"_s.arg(file.errorString())};
     QByteArray bytes = file.readAll();
     if (isGzip(bytes)) {
         const auto inflated = gunzip(bytes);
         if (!inflated)
-            return failure(path, u"the compressed SVG data is damaged or too large"_s);
+            return Error{ErrorKind::Damaged, path, u"the compressed SVG data is damaged or too large"_s};
         bytes = *inflated;
     }
-    QString reason;
-    const QImage picture = rasteriseSvg(bytes, svgLongerEdge, &reason);
-    if (picture.isNull())
-        return failure(path, reason);
-    return {Image(picture), {}, {}};
+    const Result<QImage> picture = rasteriseSvg(bytes, svgLongerEdge);
+    if (!picture)
+        return picture.error().withPath(path);
+    return Image(*picture);
 }
 
-bool tooManyPixels(QSize size) {
+bool hasTooManyPixels(QSize size) {
     return qint64(size.width()) * size.height() > maxSourcePixels;
-}
-
-QString tooManyPixelsReason(QSize size) {
-    return u"the image is %1×%2 pixels; a source may have at most %3 pixels (16383×16383)"_s.arg(size.width())
-        .arg(size.height())
-        .arg(maxSourcePixels);
 }
 
 // Qt attaches a file's colour profile without converting; icons are sRGB, so convert once here. The
@@ -109,7 +102,7 @@ QImage inSrgb(QImage image) {
 // The plain PNGs that large sources usually are skip Qt's reader, which is several times slower;
 // nullopt hands the file to the general road, its position back at the start. The file is read rather
 // than mapped: a mapped file cut short by an editor saving over it would crash the program.
-std::optional<LoadResult> loadPlainPng(const QString &path, QFile &file) {
+std::optional<Result<Image>> loadPlainPng(const QString &path, QFile &file) {
     // A file this large holds far more than a source's pixels; the streaming reader judges it.
     constexpr qint64 maxPlainPngBytes = qint64(2) << 30;
     if (file.isSequential() || file.size() > maxPlainPngBytes ||
@@ -117,33 +110,37 @@ std::optional<LoadResult> loadPlainPng(const QString &path, QFile &file) {
         return std::nullopt;
     const QByteArray bytes = file.readAll();
     if (!file.seek(0))
-        return failure(path, u"cannot read the file (%1)"_s.arg(file.errorString()));
-    const PngDecodeResult decoded = decodePlainPng(bytes);
-    switch (decoded.status) {
-    case PngDecodeResult::Status::Decoded:
-        return LoadResult{Image(decoded.image), {}, {}};
-    case PngDecodeResult::Status::TooLarge:
-        return failure(path, tooManyPixelsReason(decoded.declaredSize));
-    case PngDecodeResult::Status::Damaged:
-        return failure(path, u"the image data is damaged or incomplete (%1)"_s.arg(decoded.reason));
-    case PngDecodeResult::Status::NotPlain:
-        break;
-    }
-    return std::nullopt;
+        return Result<Image>(
+            Error{ErrorKind::Unreadable, path, u"cannot read the file (%1)"_s.arg(file.errorString())});
+    const auto decoded = decodePlainPng(bytes);
+    if (!decoded)
+        return std::nullopt;
+    if (*decoded)
+        return Result<Image>(Image(**decoded));
+    const Error &error = decoded->error();
+    return Result<Image>(error.kind == ErrorKind::Damaged ? damaged(path, error.message)
+                                                          : error.withPath(path));
 }
 
 } // namespace
 
-// Every refusal names the file and says why, ready for the command line to print.
-LoadResult loadSourceImage(const QString &path) {
+Error tooManyPixels(QSize size) {
+    const QString reason =
+        u"the image is %1×%2 pixels; a source may have at most %3 pixels (16383×16383)"_s.arg(size.width())
+            .arg(size.height())
+            .arg(maxSourcePixels);
+    return {ErrorKind::TooLarge, {}, reason};
+}
+
+Result<Image> loadSourceImage(const QString &path) {
     const QFileInfo info(path);
     if (!info.exists())
-        return failure(path, u"no such file"_s);
+        return Error{ErrorKind::NotFound, path, u"no such file"_s};
     if (info.isDir())
-        return failure(path, u"is a folder, not an image file"_s);
+        return Error{ErrorKind::NotAFile, path, u"is a folder, not an image file"_s};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return failure(path, u"cannot open the file (%1)"_s.arg(file.errorString()));
+        return Error{ErrorKind::Unreadable, path, u"cannot open the file (%1)"_s.arg(file.errorString())};
     if (looksLikeSvg(path, file.peek(4096)))
         return loadSvg(path, file);
     if (auto plain = loadPlainPng(path, file))
@@ -155,22 +152,22 @@ LoadResult loadSourceImage(const QString &path) {
     if (format == "svg" || format == "svgz")
         return loadSvg(path, file);
     if (format.isEmpty())
-        return failure(path, u"not an image in a format this program can read"_s);
+        return Error{ErrorKind::Unsupported, path, u"not an image in a format this program can read"_s};
     reader.setAutoTransform(true);
     reader.setAllocationLimit(allocationLimitMiB);
     const QSize declared = reader.size();
-    if (declared.isValid() && tooManyPixels(declared))
-        return failure(path, tooManyPixelsReason(declared));
+    if (declared.isValid() && hasTooManyPixels(declared))
+        return tooManyPixels(declared).withPath(path);
 
     QImage image;
     // Some readers hand back a partial picture with their failure; it is still a failure.
     if (!reader.read(&image) || image.isNull())
-        return failure(path, u"the image data is damaged or incomplete (%1)"_s.arg(reader.errorString()));
-    if (tooManyPixels(image.size()))
-        return failure(path, tooManyPixelsReason(image.size()));
+        return damaged(path, reader.errorString());
+    if (hasTooManyPixels(image.size()))
+        return tooManyPixels(image.size()).withPath(path);
     if (!hasCompleteImageData(format, file))
-        return failure(path, u"the image data is damaged or incomplete (the file ends early)"_s);
-    return {Image(inSrgb(image)), {}, {}};
+        return damaged(path, u"the file ends early"_s);
+    return Image(inSrgb(image));
 }
 
 } // namespace glyphon

@@ -34,7 +34,7 @@ bool isSafeLink(QStringView element, QStringView value) {
 
 } // namespace
 
-QByteArray withoutExternalReferences(const QByteArray &svg, QString *error) {
+Result<QByteArray> withoutExternalReferences(const QByteArray &svg) {
     QXmlStreamReader reader(svg);
     // Namespace declarations then arrive as plain attributes and are copied like any other.
     reader.setNamespaceProcessing(false);
@@ -95,39 +95,32 @@ QByteArray withoutExternalReferences(const QByteArray &svg, QString *error) {
             break;
         }
     }
-    if (reader.hasError()) {
-        if (error)
-            *error = reader.errorString();
-        return {};
-    }
+    if (reader.hasError())
+        return Error{ErrorKind::Damaged, {}, reader.errorString()};
     return clean;
 }
 
-QImage rasteriseSvg(const QByteArray &svg, int longerEdge, QString *error) {
-    const auto fail = [error](const QString &reason) {
-        if (error)
-            *error = reason;
-        return QImage();
-    };
-    QString xmlError;
-    const QByteArray clean = withoutExternalReferences(svg, &xmlError);
-    if (clean.isEmpty())
-        return fail(u"not a valid SVG document (%1)"_s.arg(xmlError.isEmpty() ? u"no content"_s : xmlError));
-    QSvgRenderer renderer(clean);
+Result<QImage> rasteriseSvg(const QByteArray &svg, int longerEdge) {
+    const auto damaged = [](const QString &reason) { return Error{ErrorKind::Damaged, {}, reason}; };
+    const Result<QByteArray> clean = withoutExternalReferences(svg);
+    if (!clean || clean->isEmpty())
+        return damaged(
+            u"not a valid SVG document (%1)"_s.arg(clean ? u"no content"_s : clean.error().message));
+    QSvgRenderer renderer(*clean);
     if (!renderer.isValid())
-        return fail(u"not a valid SVG document"_s);
+        return damaged(u"not a valid SVG document"_s);
 
     QSizeF size = renderer.defaultSize();
     if (size.isEmpty())
         size = renderer.viewBoxF().size();
     if (size.isEmpty() || !std::isfinite(size.width()) || !std::isfinite(size.height()))
-        return fail(u"the SVG document has no size to draw at"_s);
+        return damaged(u"the SVG document has no size to draw at"_s);
     const double scale = longerEdge / std::max(size.width(), size.height());
     const int width = std::max(1, int(std::lround(size.width() * scale)));
     const int height = std::max(1, int(std::lround(size.height() * scale)));
     QImage canvas(width, height, QImage::Format_ARGB32_Premultiplied);
     if (canvas.isNull())
-        return fail(u"not enough memory to draw the SVG document"_s);
+        return Error{ErrorKind::TooLarge, {}, u"not enough memory to draw the SVG document"_s};
     canvas.fill(Qt::transparent);
     renderer.setAspectRatioMode(Qt::KeepAspectRatio);
     QPainter painter(&canvas);

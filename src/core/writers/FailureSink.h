@@ -1,41 +1,27 @@
 #pragma once
 
+#include "Error.h"
+
+#include <QList>
 #include <QString>
 #include <functional>
 
 namespace glyphon {
 
-// Receives the description of each failed write. The default prints the documented line
-// "Something went wrong: <description>" on standard output.
-using FailureSink = std::function<void(const QString &description)>;
+// Receives each failure of a write as it happens. The default prints the documented line on standard output.
+using FailureSink = std::function<void(const Error &error)>;
 
-void printFailure(const QString &description);
+// "Something went wrong: " and the failure's description: the one line a failed write prints.
+QString failureLine(const Error &error);
 
-// Passes each failure on to a sink and counts them, so a writer can tell its caller how many there were.
-// Each write that succeeded is added to *written when given: only that tells "some failed" from "nothing
-// was written".
-class FailureCounter {
-public:
-    explicit FailureCounter(const FailureSink &sink, int *written = nullptr)
-        : m_sink(sink), m_written(written) {}
-    void operator()(const QString &description) {
-        ++m_count;
-        m_sink(description);
-    }
-    int count() const { return m_count; }
+// The default sink: the failure's line on standard output.
+void printFailure(const Error &error);
 
-    // The outcome of one file's write: counted as written, or its reason passed on.
-    void tally(bool wrote, const QString &error) {
-        if (!wrote)
-            (*this)(error);
-        else if (m_written)
-            ++*m_written;
-    }
-
-private:
-    const FailureSink &m_sink;
-    int *m_written;
-    int m_count = 0;
+// What a writer did: the files it wrote, counted per write, and what failed, in order. Only both together
+// tell "some failed" from "nothing was written".
+struct WriteReport {
+    int written = 0;
+    QList<Error> failures;
 };
 
 } // namespace glyphon

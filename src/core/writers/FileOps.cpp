@@ -1,8 +1,8 @@
 #include "FileOps.h"
 
-#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QStringDecoder>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,27 +11,18 @@
 
 namespace glyphon {
 
-bool makeFolder(const QString &path, QString *error) {
+Result<void> makeFolder(const QString &path) {
     std::error_code ec;
     const std::filesystem::path fsPath(path.toStdU16String());
     std::filesystem::create_directories(fsPath, ec);
     if (!ec && std::filesystem::is_directory(fsPath, ec))
-        return true;
-    if (error) {
-        const QString reason = ec ? QString::fromLocal8Bit(ec.message()) : QStringLiteral("Not a directory");
-        *error = QStringLiteral("The folder \"%1\" couldn't be created: %2")
-                     .arg(QDir::toNativeSeparators(path), reason);
-    }
-    return false;
+        return {};
+    return Error{ErrorKind::FolderNotCreated, path,
+                 ec ? QString::fromLocal8Bit(ec.message()) : QStringLiteral("Not a directory")};
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes, QString *error) {
-    const auto fail = [&](const QString &reason) {
-        if (error)
-            *error = QStringLiteral("The file \"%1\" couldn't be saved: %2")
-                         .arg(QDir::toNativeSeparators(path), reason);
-        return false;
-    };
+Result<void> writeFile(const QString &path, const QByteArray &bytes) {
+    const auto fail = [&](const QString &reason) { return Error{ErrorKind::WriteFailed, path, reason}; };
     // The bytes go to a fresh file beside the target, which then replaces it in one rename: a write that
     // fails part-way (a full disk) leaves the previous complete file or none. No fsync per file: an icon
     // set is dozens of small files, and syncing each one costs more than rendering the whole set.
@@ -59,7 +50,19 @@ bool writeFile(const QString &path, const QByteArray &bytes, QString *error) {
         temporary.remove();
         return fail(QString::fromLocal8Bit(std::strerror(code)));
     }
-    return true;
+    return {};
+}
+
+Result<QByteArray> readResourceText(const QString &resource) {
+    QFile file(resource);
+    if (!file.open(QIODevice::ReadOnly))
+        return Error{ErrorKind::ResourceUnreadable, resource, file.errorString()};
+    const QByteArray bytes = file.readAll();
+    QStringDecoder decode(QStringConverter::encodingForData(bytes).value_or(QStringConverter::Utf8));
+    const QString text = decode(bytes);
+    if (decode.hasError())
+        return Error{ErrorKind::ResourceUnreadable, resource, QStringLiteral("it isn't valid text")};
+    return text.toUtf8();
 }
 
 } // namespace glyphon

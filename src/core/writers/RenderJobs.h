@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Error.h"
 #include "imaging/Image.h"
 
 #include <QByteArray>
@@ -7,8 +8,16 @@
 
 namespace glyphon {
 
-// Renders the image at each square edge and encodes it as PNG, spread over the cores.
-// One entry per edge, in order; an empty entry where the canvas could not be made.
-QList<QByteArray> renderPngs(const Image &image, const QList<int> &edges);
+enum class IconEncoding { Png, Ico };
+
+// One icon file's picture: the whole image at a square edge, encoded as the file's format.
+struct RenderJob {
+    int edge = 0;
+    IconEncoding encoding = IconEncoding::Png;
+};
+
+// Renders and encodes every job, spread over the cores; one entry per job, in order. The errors carry no
+// path: the caller knows which file each job was for.
+QList<Result<QByteArray>> renderIcons(const Image &image, const QList<RenderJob> &jobs);
 
 } // namespace glyphon

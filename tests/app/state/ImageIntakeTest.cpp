@@ -34,7 +34,7 @@ TEST_F(ImageIntake, DropInstallsTheImageValidatesItAndPreviewsIt) {
     EXPECT_EQ(s.imageUrl(), QUrl::fromLocalFile(file));
     EXPECT_EQ(centre(s.image()), qRgb(220, 30, 30));
     ASSERT_TRUE(s.imageValidation());
-    EXPECT_EQ(s.imageValidation()->type, ValidationType::success);
+    EXPECT_EQ(s.imageValidation()->type, ValidationType::Success);
     settle(s);
     EXPECT_EQ(centre(s.processedPreviewImage()), qRgb(220, 30, 30));
 }
@@ -206,7 +206,7 @@ TEST_F(ImageIntake, SmallImageIsInstalledWithAnErrorVerdictAndStillPreviewed) {
     s.handleDrop(fileDrop({file}).get());
     ASSERT_TRUE(waitUntil([&s] { return s.somethingDropped(); }));
     ASSERT_TRUE(s.imageValidation());
-    EXPECT_EQ(s.imageValidation()->type, ValidationType::error);
+    EXPECT_EQ(s.imageValidation()->type, ValidationType::Error);
     EXPECT_EQ(s.imageValidation()->message,
               QStringLiteral("Image is too small (500×500). Use at least 1024×1024 pixels"));
     settle(s);
@@ -265,9 +265,9 @@ TEST_F(ImageIntake, PadToSquareCentresTheSourceThenValidatesAndPreviewsIt) {
         QSize source;
         ValidationType verdict;
     } cases[] = {
-        {{1200, 800}, ValidationType::success},
-        {{800, 1201}, ValidationType::warning},
-        {{900, 600}, ValidationType::error}, // still too small: padding does not scale
+        {{1200, 800}, ValidationType::Success},
+        {{800, 1201}, ValidationType::Warning},
+        {{900, 600}, ValidationType::Error}, // still too small: padding does not scale
     };
     ContentViewState &s = state();
     for (const auto &c : cases) {
@@ -279,7 +279,7 @@ TEST_F(ImageIntake, PadToSquareCentresTheSourceThenValidatesAndPreviewsIt) {
         s.openFile(file);
         settle(s);
         ASSERT_TRUE(s.imageValidation());
-        EXPECT_EQ(s.imageValidation()->type, ValidationType::error);
+        EXPECT_EQ(s.imageValidation()->type, ValidationType::Error);
         ASSERT_TRUE(s.canPadToSquare());
 
         s.padToSquare();

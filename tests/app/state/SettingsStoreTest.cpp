@@ -216,7 +216,7 @@ TEST_F(SettingsStore, ResetStoresTheDefaults) {
     s.setTintOpacity(0.9);
     s.setColorSelection({0.2, 0.4, 0.6, 0.8});
     s.storeTintComponents();
-    const ImageValidation verdict{true, QStringLiteral("kept"), ValidationType::warning};
+    const ImageValidation verdict{true, QStringLiteral("kept"), ValidationType::Warning};
     s.setImageValidation(verdict);
     settle(s);
 

@@ -102,18 +102,18 @@ TEST_F(ContentViewTest, afterADropGenerateOpensTheSheetAndAfterClearTheAlertAgai
 
 TEST_F(ContentViewTest, generateIsDisabledByAnErrorAndByARunOnly) {
     dropPicture();
-    state().setImageValidation(ImageValidation{true, QStringLiteral("Fine"), ValidationType::success});
+    state().setImageValidation(ImageValidation{true, QStringLiteral("Fine"), ValidationType::Success});
     EXPECT_TRUE(generate().isEnabled());
     EXPECT_FALSE(view().outcomeBanner()->isVisible());
 
-    state().setImageValidation(ImageValidation{true, QStringLiteral("Odd edge"), ValidationType::warning});
+    state().setImageValidation(ImageValidation{true, QStringLiteral("Odd edge"), ValidationType::Warning});
     EXPECT_TRUE(generate().isEnabled());
     EXPECT_TRUE(view().outcomeBanner()->isVisible());
     EXPECT_EQ(view().outcomeBanner()->kind(), Banner::Kind::validationWarning);
     EXPECT_EQ(view().outcomeBanner()->symbol(), QStringLiteral("exclamationmark.circle"));
     EXPECT_EQ(view().outcomeBanner()->message(), QStringLiteral("Odd edge"));
 
-    state().setImageValidation(ImageValidation{false, QStringLiteral("Too small"), ValidationType::error});
+    state().setImageValidation(ImageValidation{false, QStringLiteral("Too small"), ValidationType::Error});
     EXPECT_FALSE(generate().isEnabled());
     EXPECT_EQ(view().outcomeBanner()->symbol(), QStringLiteral("exclamationmark.triangle"));
     EXPECT_EQ(view().outcomeBanner()->message(), QStringLiteral("Too small"));
@@ -129,7 +129,7 @@ TEST_F(ContentViewTest, aRealTooSmallDropShowsItsErrorAndKeepsGenerateOff) {
     ASSERT_TRUE(waitUntil([this] { return state().somethingDropped(); }));
     settle();
     ASSERT_TRUE(state().imageValidation().has_value());
-    EXPECT_EQ(state().imageValidation()->type, ValidationType::error);
+    EXPECT_EQ(state().imageValidation()->type, ValidationType::Error);
     EXPECT_TRUE(view().outcomeBanner()->isVisible());
     EXPECT_EQ(view().outcomeBanner()->message(), state().imageValidation()->message);
     EXPECT_FALSE(generate().isEnabled());
@@ -137,7 +137,7 @@ TEST_F(ContentViewTest, aRealTooSmallDropShowsItsErrorAndKeepsGenerateOff) {
 
 TEST_F(ContentViewTest, progressThenSuccessReplacesTheValidationBannerForTheHold) {
     dropPicture();
-    state().setImageValidation(ImageValidation{false, QStringLiteral("Too small"), ValidationType::error});
+    state().setImageValidation(ImageValidation{false, QStringLiteral("Too small"), ValidationType::Error});
     state().setIsProcessing(true);
     state().setHasProgress(true);
     state().setTotalProgress(3);
@@ -344,7 +344,7 @@ TEST_F(ContentViewTest, theSuccessBannerSaysWhereTheIconsWentAndShowsTheFolder) 
 
 TEST_F(ContentViewTest, anUnreadableFileIsNamedOnABannerAndTheImageStays) {
     dropPicture();
-    state().setImageValidation(ImageValidation{true, QStringLiteral("Odd edge"), ValidationType::warning});
+    state().setImageValidation(ImageValidation{true, QStringLiteral("Odd edge"), ValidationType::Warning});
     const QString bad = path(QStringLiteral("x.png"));
     QFile text(bad);
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
@@ -720,7 +720,7 @@ TEST_F(ContentViewTest, theSmallestWindowKeepsGenerateWholeAndReachable) {
     state().setWithPadding(true);
     state().setWithTint(true);
     state().setIsExpanded(true);
-    state().setImageValidation(ImageValidation{true, QStringLiteral("Odd edge"), ValidationType::warning});
+    state().setImageValidation(ImageValidation{true, QStringLiteral("Odd edge"), ValidationType::Warning});
     view().settingsGroup()->finishAnimation();
     QApplication::processEvents();
     EXPECT_EQ(generate().height(), CustomButtonStyle::height);

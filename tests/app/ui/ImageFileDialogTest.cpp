@@ -55,13 +55,13 @@ TEST(ImageFileDialog, everyOfferedFormatThatCanBeWrittenIsReadAsASource) {
             continue;
         const QString file = dir.filePath(QStringLiteral("picture.") + suffix);
         ASSERT_TRUE(picture.save(file, suffix.toLatin1().constData())) << suffix.toStdString();
-        const LoadResult loaded = loadSourceImage(file);
-        EXPECT_TRUE(loaded.image.has_value()) << loaded.error.toStdString();
+        const Result<Image> loaded = loadSourceImage(file);
+        EXPECT_TRUE(loaded) << loaded.error().description().toStdString();
         ++checked;
     }
     EXPECT_GE(checked, 5);
-    EXPECT_TRUE(loadSourceImage(dataPath(QStringLiteral("mountain.svg"))).image.has_value());
-    EXPECT_TRUE(loadSourceImage(dataPath(QStringLiteral("wide.svgz"))).image.has_value());
+    EXPECT_TRUE(loadSourceImage(dataPath(QStringLiteral("mountain.svg"))));
+    EXPECT_TRUE(loadSourceImage(dataPath(QStringLiteral("wide.svgz"))));
 }
 
 TEST(ImageFileDialog, startsInTheLastImageFolderWhileItExists) {

@@ -62,9 +62,9 @@ protected:
 
     void dropFile(const QString &relative) {
         const QString file = sourcePath(relative);
-        LoadResult loaded = loadSourceImage(file);
-        ASSERT_TRUE(loaded.image.has_value());
-        state().acceptImage(QUrl::fromLocalFile(file), *loaded.image);
+        const Result<Image> loaded = loadSourceImage(file);
+        ASSERT_TRUE(loaded);
+        state().acceptImage(QUrl::fromLocalFile(file), *loaded);
         settle();
     }
 
@@ -109,7 +109,7 @@ TEST_F(LayoutScreenshotTest, everySettingOnAtTheSmallestSizeFitsWithoutAScrollBa
     EXPECT_GE(area->height(), ImageArea::minimumAreaHeight);
 
     // A banner on top of it all still fits.
-    state().setImageValidation(ImageValidation{true, QStringLiteral("Odd edge"), ValidationType::warning});
+    state().setImageValidation(ImageValidation{true, QStringLiteral("Odd edge"), ValidationType::Warning});
     capture(QStringLiteral("layout-3-tint-and-banner"));
     EXPECT_FALSE(windowScrolls());
     EXPECT_GE(area->height(), ImageArea::minimumAreaHeight);

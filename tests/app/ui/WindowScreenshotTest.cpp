@@ -70,9 +70,9 @@ protected:
 
     void dropSample() {
         const QString file = sourcePath(QStringLiteral("resources/samples/apple-1024.png"));
-        LoadResult loaded = loadSourceImage(file);
-        ASSERT_TRUE(loaded.image.has_value());
-        state().acceptImage(QUrl::fromLocalFile(file), *loaded.image);
+        const Result<Image> loaded = loadSourceImage(file);
+        ASSERT_TRUE(loaded);
+        state().acceptImage(QUrl::fromLocalFile(file), *loaded);
         settle();
     }
 };
@@ -244,7 +244,7 @@ TEST_F(WindowScreenshotTest, progressAndOutcomes) {
     state().setHasSuccess(false);
     state().setIsProcessing(false);
     state().setImageValidation(ImageValidation{
-        false, QStringLiteral("Image must be at least 1024×1024 pixels"), ValidationType::error});
+        false, QStringLiteral("Image must be at least 1024×1024 pixels"), ValidationType::Error});
     capture(QStringLiteral("9-validation-error"));
     state().setWithTint(true);
     state().setTintOpacity(0.35);
@@ -255,7 +255,7 @@ TEST_F(WindowScreenshotTest, progressAndOutcomes) {
         true,
         QStringLiteral("Image is larger than 4096×4096 pixels; it will be scaled down for every icon, which "
                        "takes longer and gains nothing over a 4096-pixel source"),
-        ValidationType::warning});
+        ValidationType::Warning});
     const QImage shot = capture(QStringLiteral("10-validation-warning-long"));
     // The long message is cut to the banner's two lines, not spilled over the controls below.
     EXPECT_EQ(view().outcomeBanner()->height(), Banner::bannerHeight);

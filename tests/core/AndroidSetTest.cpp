@@ -1,4 +1,4 @@
-#include "writers/AndroidIconWriter.h"
+#include "writers/SetWriter.h"
 
 #include "TestSupport.h"
 
@@ -14,8 +14,6 @@ using namespace glyphon;
 
 namespace {
 
-using Recorded = test::RecordedFailures;
-
 struct Density {
     const char *folder;
     int edge;
@@ -26,10 +24,15 @@ const Density densities[] = {
     {"mipmap-hdpi", 72},     {"mipmap-mdpi", 48},
 };
 
-class AndroidIconWriter : public ::testing::Test {
+class AndroidSet : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     Image source{test::filled(1024, QColor(200, 40, 40))};
+
+    WriteReport write(const Image &image) {
+        return writePlatform(Platform::Android, image, dir.path(), [](const Error &) {});
+    }
+    WriteReport write() { return write(source); }
 
     QString launcher(const char *folder) const {
         return dir.filePath(QStringLiteral("Android/") + QLatin1String(folder) +
@@ -52,10 +55,10 @@ protected:
 
 } // namespace
 
-TEST_F(AndroidIconWriter, WritesFiveDensitiesAndNothingElse) {
-    Recorded rec;
-    EXPECT_EQ(writeAndroidIcons(source, dir.path(), rec.sink()), 0);
-    EXPECT_TRUE(rec.messages.isEmpty());
+TEST_F(AndroidSet, WritesFiveDensitiesAndNothingElse) {
+    const WriteReport report = write();
+    EXPECT_TRUE(report.failures.isEmpty());
+    EXPECT_EQ(report.written, 5);
     QStringList expected;
     for (const Density &density : densities) {
         expected << QStringLiteral("Android/") + QLatin1String(density.folder) +
@@ -70,46 +73,39 @@ TEST_F(AndroidIconWriter, WritesFiveDensitiesAndNothingElse) {
     EXPECT_EQ(allFiles(), expected);
 }
 
-TEST_F(AndroidIconWriter, BlockedDensityFolderAbandonsTheSmallerOnes) {
+TEST_F(AndroidSet, BlockedDensityFolderAbandonsTheSmallerOnes) {
     block(QStringLiteral("Android/mipmap-xhdpi"));
-    Recorded rec;
-    int written = 0;
-    EXPECT_EQ(writeAndroidIcons(source, dir.path(), rec.sink(), &written), 1);
-    EXPECT_EQ(written, 2);
-    ASSERT_EQ(rec.messages.size(), 1);
-    EXPECT_TRUE(rec.messages.first().contains(QStringLiteral("mipmap-xhdpi")));
+    const WriteReport report = write();
+    EXPECT_EQ(report.written, 2);
+    ASSERT_EQ(report.failures.size(), 1);
+    EXPECT_EQ(report.failures.first().kind, ErrorKind::FolderNotCreated);
+    EXPECT_TRUE(report.failures.first().description().contains(QStringLiteral("mipmap-xhdpi")));
     EXPECT_EQ(QImageReader(launcher("mipmap-xxxhdpi")).size(), QSize(192, 192));
     EXPECT_EQ(QImageReader(launcher("mipmap-xxhdpi")).size(), QSize(144, 144));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("Android/mipmap-hdpi"))));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("Android/mipmap-mdpi"))));
 }
 
-TEST_F(AndroidIconWriter, BlockedAndroidFolderWritesNothing) {
+TEST_F(AndroidSet, BlockedAndroidFolderWritesNothing) {
     block(QStringLiteral("Android"));
-    Recorded rec;
-    int written = 0;
-    EXPECT_EQ(writeAndroidIcons(source, dir.path(), rec.sink(), &written), 1);
-    EXPECT_EQ(written, 0);
-    EXPECT_EQ(rec.messages.size(), 1);
+    const WriteReport report = write();
+    EXPECT_EQ(report.written, 0);
+    EXPECT_EQ(report.failures.size(), 1);
     EXPECT_EQ(allFiles(), QStringList{QStringLiteral("Android")});
 }
 
-TEST_F(AndroidIconWriter, BlockedLauncherFileLetsTheNextDensityFollow) {
+TEST_F(AndroidSet, BlockedLauncherFileLetsTheNextDensityFollow) {
     ASSERT_TRUE(QDir().mkpath(launcher("mipmap-xxhdpi")));
-    Recorded rec;
-    int written = 0;
-    EXPECT_EQ(writeAndroidIcons(source, dir.path(), rec.sink(), &written), 1);
-    EXPECT_EQ(written, 4);
-    EXPECT_EQ(rec.messages.size(), 1);
+    const WriteReport report = write();
+    EXPECT_EQ(report.written, 4);
+    EXPECT_EQ(report.failures.size(), 1);
     EXPECT_EQ(allFiles().size(), 4);
     EXPECT_EQ(QImageReader(launcher("mipmap-mdpi")).size(), QSize(48, 48));
 }
 
-TEST_F(AndroidIconWriter, SecondRunReplacesFilesSilently) {
-    Recorded rec;
-    writeAndroidIcons(Image(test::filled(1024, Qt::green)), dir.path(), rec.sink());
-    EXPECT_EQ(writeAndroidIcons(source, dir.path(), rec.sink()), 0);
-    EXPECT_TRUE(rec.messages.isEmpty());
+TEST_F(AndroidSet, SecondRunReplacesFilesSilently) {
+    EXPECT_TRUE(write(Image(test::filled(1024, Qt::green))).failures.isEmpty());
+    EXPECT_TRUE(write().failures.isEmpty());
     EXPECT_EQ(QImage(launcher("mipmap-mdpi")).pixel(24, 24), qRgb(200, 40, 40));
     EXPECT_EQ(allFiles().size(), 5); // no temporary files left behind
 }

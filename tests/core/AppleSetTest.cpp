@@ -1,4 +1,4 @@
-#include "writers/AssetCatalogWriter.h"
+#include "writers/SetWriter.h"
 
 #include "TestSupport.h"
 
@@ -14,8 +14,6 @@
 using namespace glyphon;
 
 namespace {
-
-using Recorded = test::RecordedFailures;
 
 QJsonArray readImages(const QString &setFolder) {
     QFile file(QDir(setFolder).filePath(QStringLiteral("Contents.json")));
@@ -44,21 +42,32 @@ QStringList pngFiles(const QString &folder) {
     return files;
 }
 
-class AssetCatalogWriter : public ::testing::Test {
+QStringList descriptions(const WriteReport &report) {
+    QStringList lines;
+    for (const Error &error : report.failures)
+        lines << error.description();
+    return lines;
+}
+
+class AppleSet : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     Image source{test::filled(1024, QColor(200, 40, 40))};
     QString set(const char *key) {
         return dir.filePath(QLatin1String(key) + QStringLiteral("/AppIcon.appiconset"));
     }
+    WriteReport write(Platform platform, const Image &image) {
+        return writePlatform(platform, image, dir.path(), [](const Error &) {});
+    }
+    WriteReport write(Platform platform) { return write(platform, source); }
 };
 
 } // namespace
 
-TEST_F(AssetCatalogWriter, MacOSSetMatchesTheExpectedIndex) {
-    Recorded rec;
-    EXPECT_EQ(writeAssetCatalog(source, QStringLiteral("macOS"), dir.path(), rec.sink()), 0);
-    EXPECT_TRUE(rec.messages.isEmpty());
+TEST_F(AppleSet, MacOSSetMatchesTheExpectedIndex) {
+    const WriteReport report = write(Platform::MacOS);
+    EXPECT_TRUE(report.failures.isEmpty()) << descriptions(report).join(u'\n').toStdString();
+    EXPECT_EQ(report.written, 11);
     const QJsonArray expected{
         entry("16.png", "mac", nullptr, "1x", "16x16"),    entry("32.png", "mac", nullptr, "2x", "16x16"),
         entry("32.png", "mac", nullptr, "1x", "32x32"),    entry("64.png", "mac", nullptr, "2x", "32x32"),
@@ -70,8 +79,8 @@ TEST_F(AssetCatalogWriter, MacOSSetMatchesTheExpectedIndex) {
     EXPECT_EQ(pngFiles(set("macOS")).size(), 7);
 }
 
-TEST_F(AssetCatalogWriter, IOSSetMatchesTheExpectedIndex) {
-    EXPECT_EQ(writeAssetCatalog(source, QStringLiteral("iOS"), dir.path(), [](const QString &) {}), 0);
+TEST_F(AppleSet, IOSSetMatchesTheExpectedIndex) {
+    EXPECT_TRUE(write(Platform::IOS).failures.isEmpty());
     QJsonArray expected;
     const std::pair<const char *, std::array<const char *, 2>> table[] = {
         {"20x20", {"40.png", "60.png"}},       {"29x29", {"58.png", "87.png"}},
@@ -89,8 +98,8 @@ TEST_F(AssetCatalogWriter, IOSSetMatchesTheExpectedIndex) {
     EXPECT_EQ(pngFiles(set("iOS")).size(), 18);
 }
 
-TEST_F(AssetCatalogWriter, WatchOSSetHasTwentyDistinctFiles) {
-    EXPECT_EQ(writeAssetCatalog(source, QStringLiteral("watchOS"), dir.path(), [](const QString &) {}), 0);
+TEST_F(AppleSet, WatchOSSetHasTwentyDistinctFiles) {
+    EXPECT_TRUE(write(Platform::WatchOS).failures.isEmpty());
     const QJsonArray images = readImages(set("watchOS"));
     ASSERT_EQ(images.size(), 20);
     EXPECT_EQ(images.at(2).toObject(), entry("55.png", "universal", "watchos", "2x", "27.5x27.5"));
@@ -99,8 +108,8 @@ TEST_F(AssetCatalogWriter, WatchOSSetHasTwentyDistinctFiles) {
     EXPECT_EQ(pngFiles(set("watchOS")).size(), 20);
 }
 
-TEST_F(AssetCatalogWriter, EveryFileIsAnRgbaPngOfItsNamedEdge) {
-    ASSERT_EQ(writeAssetCatalog(source, QStringLiteral("iOS"), dir.path(), [](const QString &) {}), 0);
+TEST_F(AppleSet, EveryFileIsAnRgbaPngOfItsNamedEdge) {
+    ASSERT_TRUE(write(Platform::IOS).failures.isEmpty());
     for (const QString &name : pngFiles(set("iOS"))) {
         QImageReader reader(QDir(set("iOS")).filePath(name));
         const int edge = name.chopped(4).toInt();
@@ -111,37 +120,33 @@ TEST_F(AssetCatalogWriter, EveryFileIsAnRgbaPngOfItsNamedEdge) {
     }
 }
 
-TEST_F(AssetCatalogWriter, BlockedFolderGivesOneMessageAndNoFiles) {
+TEST_F(AppleSet, BlockedFolderGivesOneMessageAndNoFiles) {
     QFile blocker(dir.filePath(QStringLiteral("macOS")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    Recorded rec;
-    int written = 0;
-    EXPECT_EQ(writeAssetCatalog(source, QStringLiteral("macOS"), dir.path(), rec.sink(), &written), 1);
-    EXPECT_EQ(written, 0);
-    ASSERT_EQ(rec.messages.size(), 1);
-    EXPECT_TRUE(rec.messages.first().contains(QStringLiteral("macOS")));
-    EXPECT_EQ(writeAssetCatalog(source, QStringLiteral("iOS"), dir.path(), rec.sink()), 0);
+    const WriteReport report = write(Platform::MacOS);
+    EXPECT_EQ(report.written, 0);
+    ASSERT_EQ(report.failures.size(), 1);
+    EXPECT_EQ(report.failures.first().kind, ErrorKind::FolderNotCreated);
+    EXPECT_TRUE(report.failures.first().description().contains(QStringLiteral("macOS")));
+    EXPECT_TRUE(write(Platform::IOS).failures.isEmpty());
     EXPECT_EQ(pngFiles(set("iOS")).size(), 18);
 }
 
-TEST_F(AssetCatalogWriter, BlockedFileGivesAMessageAndTheEntryStays) {
+TEST_F(AppleSet, BlockedFileGivesAMessageAndTheEntryStays) {
     ASSERT_TRUE(QDir().mkpath(set("macOS") + QStringLiteral("/64.png")));
-    Recorded rec;
-    int written = 0;
-    EXPECT_EQ(writeAssetCatalog(source, QStringLiteral("macOS"), dir.path(), rec.sink(), &written), 1);
+    const WriteReport report = write(Platform::MacOS);
     // Ten slots share seven file names; each write counts, Contents.json too, the blocked one not.
-    EXPECT_EQ(written, 10);
-    EXPECT_EQ(rec.messages.size(), 1);
+    EXPECT_EQ(report.written, 10);
+    ASSERT_EQ(report.failures.size(), 1);
+    EXPECT_EQ(report.failures.first().kind, ErrorKind::WriteFailed);
     EXPECT_EQ(readImages(set("macOS")).size(), 10);
     EXPECT_EQ(pngFiles(set("macOS")).size(), 6);
 }
 
-TEST_F(AssetCatalogWriter, SecondRunReplacesFilesSilently) {
-    Recorded rec;
-    writeAssetCatalog(Image(test::filled(1024, Qt::green)), QStringLiteral("macOS"), dir.path(), rec.sink());
-    EXPECT_EQ(writeAssetCatalog(source, QStringLiteral("macOS"), dir.path(), rec.sink()), 0);
-    EXPECT_TRUE(rec.messages.isEmpty());
+TEST_F(AppleSet, SecondRunReplacesFilesSilently) {
+    EXPECT_TRUE(write(Platform::MacOS, Image(test::filled(1024, Qt::green))).failures.isEmpty());
+    EXPECT_TRUE(write(Platform::MacOS).failures.isEmpty());
     const QImage icon(QDir(set("macOS")).filePath(QStringLiteral("16.png")));
     EXPECT_EQ(icon.pixel(8, 8), qRgb(200, 40, 40));
     EXPECT_EQ(QDir(set("macOS")).entryList(QDir::Files).size(), 8); // no temporary files left behind

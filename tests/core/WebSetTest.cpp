@@ -1,4 +1,4 @@
-#include "writers/WebIconWriter.h"
+#include "writers/SetWriter.h"
 
 #include "TestSupport.h"
 
@@ -18,8 +18,6 @@
 using namespace glyphon;
 
 namespace {
-
-using Recorded = test::RecordedFailures;
 
 struct WebPng {
     const char *name;
@@ -96,10 +94,16 @@ IcoImage parseIco(const QByteArray &bytes) {
     return ico;
 }
 
-class WebIconWriter : public ::testing::Test {
+class WebSet : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     Image source{test::filled(1024, QColor(200, 40, 40))};
+
+    WriteReport write(const Image &image, const QString &folder) {
+        return writePlatform(Platform::Web, image, folder, [](const Error &) {});
+    }
+    WriteReport write(const Image &image) { return write(image, dir.path()); }
+    WriteReport write() { return write(source); }
 
     QString favIcon(const QString &name = {}) const {
         return dir.filePath(QStringLiteral("FavIcon/") + name);
@@ -121,10 +125,10 @@ protected:
 
 } // namespace
 
-TEST_F(WebIconWriter, WritesTwentySixFilesAtTheirSizes) {
-    Recorded rec;
-    EXPECT_EQ(writeWebIcons(source, dir.path(), rec.sink()), 0);
-    EXPECT_TRUE(rec.messages.isEmpty());
+TEST_F(WebSet, WritesTwentySixFilesAtTheirSizes) {
+    const WriteReport report = write();
+    EXPECT_TRUE(report.failures.isEmpty());
+    EXPECT_EQ(report.written, 26);
     EXPECT_EQ(files(), allNames());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList{QStringLiteral("FavIcon")});
@@ -138,7 +142,7 @@ TEST_F(WebIconWriter, WritesTwentySixFilesAtTheirSizes) {
     }
 }
 
-TEST_F(WebIconWriter, FaviconIcoIsOne16PixelImageWithAlpha) {
+TEST_F(WebSet, FaviconIcoIsOne16PixelImageWithAlpha) {
     // Top half opaque red; bottom half half-transparent blue on the left, clear on the right.
     QImage picture = test::filled(1024, Qt::transparent);
     QPainter painter(&picture);
@@ -146,7 +150,7 @@ TEST_F(WebIconWriter, FaviconIcoIsOne16PixelImageWithAlpha) {
     painter.fillRect(0, 0, 1024, 512, QColor(200, 40, 40));
     painter.fillRect(0, 512, 512, 512, QColor(0, 0, 255, 128));
     painter.end();
-    ASSERT_EQ(writeWebIcons(Image(picture), dir.path(), [](const QString &) {}), 0);
+    ASSERT_TRUE(write(Image(picture)).failures.isEmpty());
 
     const IcoImage ico = parseIco(readAll(favIcon(QStringLiteral("favicon.ico"))));
     ASSERT_EQ(ico.width, 16);
@@ -180,19 +184,22 @@ TEST_F(WebIconWriter, FaviconIcoIsOne16PixelImageWithAlpha) {
     EXPECT_EQ(qAlpha(png.pixel(12, 12)), 0);
 }
 
-TEST_F(WebIconWriter, WriteIcoKeepsToTheFormatsEdgeLimit) {
-    QString error;
+TEST_F(WebSet, WriteIcoKeepsToTheFormatsEdgeLimit) {
     const QString path = dir.filePath(QStringLiteral("big.ico"));
-    ASSERT_TRUE(writeIco(path, 256, 256, source, &error)) << error.toStdString();
+    const Result<void> big = writeIco(path, 256, 256, source);
+    ASSERT_TRUE(big) << big.error().description().toStdString();
     EXPECT_EQ(quint8(readAll(path).at(6)), 0); // 256 is stored as 0
     EXPECT_EQ(QImage(path, "ICO").size(), QSize(256, 256));
-    EXPECT_FALSE(writeIco(dir.filePath(QStringLiteral("huge.ico")), 257, 257, source, &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("huge.ico"))));
+    const QString hugePath = dir.filePath(QStringLiteral("huge.ico"));
+    const Result<void> huge = writeIco(hugePath, 257, 257, source);
+    ASSERT_FALSE(huge);
+    EXPECT_EQ(huge.error().kind, ErrorKind::EncodeFailed);
+    EXPECT_EQ(huge.error().path, hugePath);
+    EXPECT_FALSE(QFileInfo::exists(hugePath));
 }
 
-TEST_F(WebIconWriter, TextFilesAreTheResourcesUnchangedAndNameWrittenIcons) {
-    ASSERT_EQ(writeWebIcons(source, dir.path(), [](const QString &) {}), 0);
+TEST_F(WebSet, TextFilesAreTheResourcesUnchangedAndNameWrittenIcons) {
+    ASSERT_TRUE(write().failures.isEmpty());
     const QByteArray manifest = readAll(favIcon(QStringLiteral("manifest.json")));
     const QByteArray config = readAll(favIcon(QStringLiteral("browser_config.xml")));
     EXPECT_EQ(manifest,
@@ -219,19 +226,18 @@ TEST_F(WebIconWriter, TextFilesAreTheResourcesUnchangedAndNameWrittenIcons) {
     EXPECT_EQ(tiles, 3);
 }
 
-TEST_F(WebIconWriter, BlockedFolderGivesOneMessageAndNoFiles) {
+TEST_F(WebSet, BlockedFolderGivesOneMessageAndNoFiles) {
     QFile blocker(favIcon().chopped(1));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    Recorded rec;
-    EXPECT_EQ(writeWebIcons(source, dir.path(), rec.sink()), 1);
-    ASSERT_EQ(rec.messages.size(), 1);
-    EXPECT_TRUE(rec.messages.first().contains(QStringLiteral("FavIcon")));
+    const WriteReport report = write();
+    ASSERT_EQ(report.failures.size(), 1);
+    EXPECT_TRUE(report.failures.first().description().contains(QStringLiteral("FavIcon")));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList{QStringLiteral("FavIcon")});
 }
 
-TEST_F(WebIconWriter, BlockedFileGivesOneMessageAndTheRestFollow) {
+TEST_F(WebSet, BlockedFileGivesOneMessageAndTheRestFollow) {
     struct Case {
         const char *blocked;
         int written;
@@ -243,21 +249,18 @@ TEST_F(WebIconWriter, BlockedFileGivesOneMessageAndTheRestFollow) {
         QTemporaryDir run;
         const QString folder = run.filePath(QStringLiteral("FavIcon"));
         ASSERT_TRUE(QDir().mkpath(QDir(folder).filePath(QLatin1String(c.blocked))));
-        Recorded rec;
-        int written = 0;
-        EXPECT_EQ(writeWebIcons(source, run.path(), rec.sink(), &written), 1);
-        EXPECT_EQ(written, c.written);
-        ASSERT_EQ(rec.messages.size(), 1);
-        EXPECT_TRUE(rec.messages.first().contains(QLatin1String(c.blocked)));
+        const WriteReport report = write(source, run.path());
+        EXPECT_EQ(report.written, c.written);
+        ASSERT_EQ(report.failures.size(), 1);
+        EXPECT_EQ(report.failures.first().kind, ErrorKind::WriteFailed);
+        EXPECT_TRUE(report.failures.first().description().contains(QLatin1String(c.blocked)));
         EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), c.written);
     }
 }
 
-TEST_F(WebIconWriter, SecondRunReplacesFilesSilently) {
-    Recorded rec;
-    writeWebIcons(Image(test::filled(1024, Qt::green)), dir.path(), rec.sink());
-    EXPECT_EQ(writeWebIcons(source, dir.path(), rec.sink()), 0);
-    EXPECT_TRUE(rec.messages.isEmpty());
+TEST_F(WebSet, SecondRunReplacesFilesSilently) {
+    EXPECT_TRUE(write(Image(test::filled(1024, Qt::green))).failures.isEmpty());
+    EXPECT_TRUE(write().failures.isEmpty());
     EXPECT_EQ(QImage(favIcon(QStringLiteral("favicon-16x16.png"))).pixel(8, 8), qRgb(200, 40, 40));
     EXPECT_EQ(QImage(favIcon(QStringLiteral("favicon.ico")), "ICO").pixel(8, 8), qRgb(200, 40, 40));
     EXPECT_EQ(files(), allNames()); // no temporary files left behind

@@ -1,0 +1,197 @@
+#include "CommandLine.h"
+#include "Commands.h"
+
+#include "imaging/Effects.h"
+#include "imaging/ImageValidation.h"
+#include "writers/SetWriter.h"
+
+#include <QColor>
+#include <algorithm>
+#include <cmath>
+
+namespace glyphon::cli {
+
+namespace {
+
+// A platform's key on the command line is its name in lower case: macos, ios, watchos, android, web.
+QString platformKey(Platform platform) {
+    return platformName(platform).toLower();
+}
+
+QString platformKeys() {
+    QStringList keys;
+    for (const Platform platform : allPlatforms)
+        keys << platformKey(platform);
+    return keys.join(QStringLiteral(", "));
+}
+
+std::optional<Platform> platformFromKey(const QString &key) {
+    for (const Platform platform : allPlatforms)
+        if (key.compare(platformKey(platform), Qt::CaseInsensitive) == 0)
+            return platform;
+    return std::nullopt;
+}
+
+std::optional<double> parseNumber(const QString &text) {
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+QList<OptionSpec> generateOptions() {
+    using Value = OptionSpec::Value;
+    return {
+        {QStringLiteral("output"), u'o', Value::Required, QStringLiteral("DIR"),
+         QStringLiteral("Folder to write the icon sets into (created if missing).")},
+        {QStringLiteral("platforms"), QChar(), Value::Required, QStringLiteral("LIST"),
+         QStringLiteral("Comma list of %1 (default: all five).").arg(platformKeys())},
+        {QStringLiteral("rounded-corners"), QChar(), Value::Optional, QStringLiteral("PX"),
+         QStringLiteral("Round the corners with a radius of 229, or PX, on the 1024-pixel canvas.")},
+        {QStringLiteral("padding"), QChar(), Value::Optional, QStringLiteral("PX"),
+         QStringLiteral("Add a transparent margin of 100, or PX, on the 1024-pixel canvas.")},
+        {QStringLiteral("tint"), QChar(), Value::Required, QStringLiteral("COLOR"),
+         QStringLiteral("Tint with COLOR (#RRGGBB or a colour name).")},
+        {QStringLiteral("tint-opacity"), QChar(), Value::Required, QStringLiteral("X"),
+         QStringLiteral("Opacity of the tint from 0 to 1 (default 0.2).")},
+        padToSquareOption(),
+        {QStringLiteral("force"), QChar(), Value::None, QString(),
+         QStringLiteral("Write even when the source is rejected by validation.")},
+        verboseOption(),
+        helpOption(),
+    };
+}
+
+Result<QList<Platform>, Failure> parsePlatforms(const ArgumentParser &parser) {
+    if (!parser.isSet(QStringLiteral("platforms")))
+        return QList<Platform>(allPlatforms.begin(), allPlatforms.end());
+    QList<Platform> platforms;
+    for (const QString &key : parser.value(QStringLiteral("platforms")).split(u',', Qt::SkipEmptyParts)) {
+        const auto platform = platformFromKey(key.trimmed());
+        if (!platform)
+            return Failure{UsageError, QStringLiteral("--platforms: unknown platform \"%1\" (use %2)")
+                                           .arg(key.trimmed(), platformKeys())};
+        if (!platforms.contains(*platform))
+            platforms.append(*platform);
+    }
+    if (platforms.isEmpty())
+        return Failure{UsageError, QStringLiteral("--platforms: no platform given")};
+    // Sets are always written in the same order, whatever order they were named in.
+    std::sort(platforms.begin(), platforms.end());
+    return platforms;
+}
+
+Result<EffectSettings, Failure> parseEffects(const ArgumentParser &parser) {
+    EffectSettings settings;
+    if (parser.isSet(QStringLiteral("rounded-corners"))) {
+        settings.withRoundedCorners = true;
+        const QString text = parser.value(QStringLiteral("rounded-corners"));
+        if (!text.isEmpty()) {
+            const auto radius = parseNumber(text);
+            if (!radius || *radius < 0)
+                return Failure{UsageError,
+                               QStringLiteral("--rounded-corners: \"%1\" is not a radius of 0 or more pixels")
+                                   .arg(text)};
+            settings.roundedCornersPx = *radius;
+        }
+    }
+    if (parser.isSet(QStringLiteral("padding"))) {
+        settings.withPadding = true;
+        const QString text = parser.value(QStringLiteral("padding"));
+        if (!text.isEmpty()) {
+            const auto padding = parseNumber(text);
+            if (!padding || *padding < 0)
+                return Failure{
+                    UsageError,
+                    QStringLiteral("--padding: \"%1\" is not a padding of 0 or more pixels").arg(text)};
+            settings.paddingPx = *padding;
+        }
+        // The padding is measured on a 1024-pixel canvas; at 512 or more nothing of the picture would remain.
+        if (1024.0 - 2.0 * settings.paddingPx <= 0)
+            return Failure{UsageError,
+                           QStringLiteral("--padding: %1 px leaves no picture (use less than 512)")
+                               .arg(settings.paddingPx)};
+    }
+    if (parser.isSet(QStringLiteral("tint"))) {
+        const QString text = parser.value(QStringLiteral("tint"));
+        const QColor color(text);
+        if (!color.isValid())
+            return Failure{
+                UsageError,
+                QStringLiteral("--tint: \"%1\" is not a colour (use #RRGGBB or a colour name)").arg(text)};
+        settings.withTint = true;
+        settings.colorSelection = Color::fromQColor(color);
+    }
+    if (parser.isSet(QStringLiteral("tint-opacity"))) {
+        if (!settings.withTint)
+            return Failure{UsageError, QStringLiteral("--tint-opacity: needs --tint=COLOR")};
+        const QString text = parser.value(QStringLiteral("tint-opacity"));
+        const auto opacity = parseNumber(text);
+        if (!opacity || *opacity < 0 || *opacity > 1)
+            return Failure{UsageError,
+                           QStringLiteral("--tint-opacity: \"%1\" is not a number from 0 to 1").arg(text)};
+        settings.tintOpacity = *opacity;
+    }
+    return settings;
+}
+
+// Writes each platform in turn: its failures on standard output as they happen, then its line on
+// standard error. Returns how many files could not be written.
+int writeSets(const Image &processed, const QList<Platform> &platforms, const QString &folder,
+              QTextStream &out, QTextStream &err) {
+    const FailureSink print = [&out](const Error &error) { out << failureLine(error) << Qt::endl; };
+    int failures = 0;
+    for (const Platform platform : platforms) {
+        const int platformFailures = int(writePlatform(platform, processed, folder, print).failures.size());
+        failures += platformFailures;
+        err << platformName(platform)
+            << (platformFailures ? QStringLiteral(": %1 failure(s)").arg(platformFailures)
+                                 : QStringLiteral(": done"))
+            << Qt::endl;
+    }
+    return failures;
+}
+
+} // namespace
+
+int generate(const QStringList &arguments, QTextStream &out, QTextStream &err) {
+    ArgumentParser parser(generateOptions());
+    const QString help =
+        commandHelp("glyphon-cli generate SOURCE -o DIR [options]",
+                    "Writes the icon sets of every selected platform from one square source image.", parser);
+    if (const auto ended = readCommand(parser, arguments, help, out, err))
+        return *ended;
+    const auto sourcePath = sourceArgument(parser, "generate");
+    if (!sourcePath)
+        return fail(err, sourcePath.error());
+    const QString folder = parser.value(QStringLiteral("output"));
+    if (folder.isEmpty())
+        return fail(err, {UsageError, QStringLiteral("--output DIR is required")});
+
+    const auto platforms = parsePlatforms(parser);
+    if (!platforms)
+        return fail(err, platforms.error());
+    const auto effects = parseEffects(parser);
+    if (!effects)
+        return fail(err, effects.error());
+    const auto source = sourceImage(parser, *sourcePath, err);
+    if (!source)
+        return fail(err, source.error());
+
+    const ImageValidation validation = validateImage(*source);
+    if (validation.type == ValidationType::Error && !parser.isSet(QStringLiteral("force"))) {
+        err << program << ": " << *sourcePath << ": " << validation.message << " (--force writes anyway)"
+            << Qt::endl;
+        return SourceRejected;
+    }
+    if (validation.type != ValidationType::Success)
+        err << program << ": " << *sourcePath << ": " << validation.message << Qt::endl;
+
+    const int failures = writeSets(applyEffects(*source, *effects), *platforms, folder, out, err);
+    if (failures)
+        err << program << ": " << failures << " file(s) could not be written" << Qt::endl;
+    return failures ? WriteFailed : Success;
+}
+
+} // namespace glyphon::cli

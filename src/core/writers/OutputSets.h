@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <array>
+
+namespace glyphon {
+
+// The platforms of a generation, in the fixed order they are written.
+enum class Platform { MacOS, IOS, WatchOS, Android, Web };
+inline constexpr std::array<Platform, 5> allPlatforms = {Platform::MacOS, Platform::IOS, Platform::WatchOS,
+                                                         Platform::Android, Platform::Web};
+
+// The display name ("macOS", "iOS", "watchOS", "Android", "web"); the Apple ones are also catalog keys.
+QString platformName(Platform platform);
+
+enum class OutputKind {
+    Png,               // the image at edge × edge pixels
+    Ico,               // a one-picture ICO container of the image at edge × edge
+    AssetCatalogIndex, // the Contents.json of the catalog's platform named by source
+    TextResource,      // the program's text resource named by source, copied as UTF-8
+};
+
+enum class OnFailure {
+    GoOn,       // the next output follows
+    AbandonSet, // the outputs after it depend on it and are not written
+};
+
+// One file of a set. Every output whose folder lies below the set's is written after making that folder;
+// a folder that cannot be made abandons the set.
+struct Output {
+    QString path; // below the set's folder
+    OutputKind kind = OutputKind::Png;
+    int edge = 0;
+    QString source;
+    OnFailure onFailure = OnFailure::GoOn;
+
+    static Output png(const QString &path, int edge) {
+        return {path, OutputKind::Png, edge, {}, OnFailure::GoOn};
+    }
+    static Output ico(const QString &path, int edge) {
+        return {path, OutputKind::Ico, edge, {}, OnFailure::GoOn};
+    }
+    static Output assetCatalogIndex(const QString &path, const QString &platformKey) {
+        return {path, OutputKind::AssetCatalogIndex, 0, platformKey, OnFailure::GoOn};
+    }
+    static Output textResource(const QString &path, const QString &resource,
+                               OnFailure onFailure = OnFailure::GoOn) {
+        return {path, OutputKind::TextResource, 0, resource, onFailure};
+    }
+};
+
+// Everything one platform gets, in the order it is written. If its folder cannot be made, nothing is.
+struct OutputSet {
+    QString folder; // below the output folder
+    QList<Output> outputs;
+};
+
+// The declared set of a platform.
+const OutputSet &outputSet(Platform platform);
+
+} // namespace glyphon
