@@ -19,7 +19,7 @@ class QSettings;
 
 namespace glyphon {
 
-enum class ViewStep { editing, targeting };
+enum class ViewStep { Editing, Targeting };
 
 // The defaults that "Reset to Defaults" restores to the platforms, corners and padding, as one record.
 struct DefaultSettings {
@@ -325,7 +325,7 @@ private:
     bool m_showingPlatformSheet = false;
     bool m_showGridView = false;
     bool m_showNoImageAlert = false;
-    ViewStep m_currentStep = ViewStep::editing;
+    ViewStep m_currentStep = ViewStep::Editing;
 
     // Held while clearImage runs its steps, so the image's reaction sees their end state.
     bool m_holdImageReaction = false;
