@@ -121,7 +121,7 @@ TEST_F(MainWindowTest, TheFolderChooserReturnsAtOnceAndAnswersOnlyAConfirmedFold
         EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
         EXPECT_EQ(QDir(dialog->directory()).absolutePath(), start);
         if (confirm) {
-            dialog->selectFile(chosen);
+            dialog->setDirectory(chosen);
             QMetaObject::invokeMethod(dialog, &QDialog::accept);
         } else {
             dialog->reject();
