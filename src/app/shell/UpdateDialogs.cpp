@@ -71,9 +71,9 @@ QMessageBox *showUpdateAvailable(QWidget *parent, const AvailableUpdate &update,
     routeLinks(box, open);
     QObject::connect(box, &QMessageBox::finished, box, [box, download, skip, chosen = std::move(chosen)] {
         const QAbstractButton *clicked = box->clickedButton();
-        chosen(clicked == download ? UpdateChoice::download
-               : clicked == skip   ? UpdateChoice::skipThisVersion
-                                   : UpdateChoice::remindMeLater);
+        chosen(clicked == download ? UpdateChoice::Download
+               : clicked == skip   ? UpdateChoice::SkipThisVersion
+                                   : UpdateChoice::RemindMeLater);
     });
     box->open();
     return box;
@@ -106,24 +106,24 @@ QMessageBox *presentUpdateOutcome(QWidget *parent, Updater &updater, const Updat
                                   const UrlOpener &open) {
     using Kind = UpdateCheckOutcome::Kind;
     switch (outcome.kind) {
-    case Kind::upToDate:
+    case Kind::UpToDate:
         return outcome.userInitiated ? showUpToDate(parent, updater.currentVersion()) : nullptr;
-    case Kind::error:
+    case Kind::Error:
         return outcome.userInitiated ? showUpdateError(parent, outcome.errorText) : nullptr;
-    case Kind::skippedVersion:
+    case Kind::SkippedVersion:
         // Asking by hand shows a skipped release again; the schedule respects the skip.
         if (!outcome.userInitiated)
             return nullptr;
         [[fallthrough]];
-    case Kind::updateAvailable:
+    case Kind::UpdateAvailable:
         break;
     }
     const AvailableUpdate update = outcome.update;
     return showUpdateAvailable(parent, update, updater.currentVersion(), open,
                                [target = QPointer<Updater>(&updater), update, open](UpdateChoice choice) {
-                                   if (choice == UpdateChoice::download)
+                                   if (choice == UpdateChoice::Download)
                                        open(update.downloadPage());
-                                   else if (choice == UpdateChoice::skipThisVersion && target)
+                                   else if (choice == UpdateChoice::SkipThisVersion && target)
                                        target->skipVersion(update.version);
                                });
 }

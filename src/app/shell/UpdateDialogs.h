@@ -12,7 +12,7 @@ namespace glyphon {
 
 class Updater;
 
-enum class UpdateChoice { download, skipThisVersion, remindMeLater };
+enum class UpdateChoice { Download, SkipThisVersion, RemindMeLater };
 
 // The dialogs of update checking. Each opens without blocking (window-modal on parent), deletes itself
 // when closed and is returned so callers and tests can reach its buttons.

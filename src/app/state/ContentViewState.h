@@ -1,22 +1,17 @@
 #pragma once
 
-#include "imaging/Color.h"
-#include "imaging/Effects.h"
-#include "imaging/Image.h"
-#include "imaging/ImageValidation.h"
+#include "GenerationRun.h"
+#include "ImageIntake.h"
+#include "LivePreview.h"
+#include "Settings.h"
 
 #include <QList>
-#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QThreadPool>
 #include <QUrl>
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <functional>
-#include <mutex>
 #include <optional>
 
 class QMimeData;
@@ -24,36 +19,25 @@ class QSettings;
 
 namespace glyphon {
 
-enum class ViewStep { editing, targeting };
+enum class ViewStep { Editing, Targeting };
 
-// The defaults that "Reset to Defaults" restores, in their declared order; the tint has fixed values of its
-// own.
+// The defaults that "Reset to Defaults" restores to the platforms, corners and padding, as one record.
 struct DefaultSettings {
-    bool forMacos = true;
-    bool forIos = true;
-    bool forWatchos = true;
-    bool forAndroid = true;
-    bool forFavicon = true;
-    bool withRoundedCorners = false;
-    double roundedCornersPx = 229.0;
-    bool withPadding = false;
-    double paddingPx = 100.0;
-};
-
-// A file that could not be taken in, and why; the image and settings stayed as they were.
-struct IntakeFailure {
-    QUrl url;
-    QString reason;
-
-    // The file's name as a person knows it: the last part of its path.
-    QString name() const;
-
-    friend bool operator==(const IntakeFailure &, const IntakeFailure &) = default;
+    bool forMacos;
+    bool forIos;
+    bool forWatchos;
+    bool forAndroid;
+    bool forFavicon;
+    bool withRoundedCorners;
+    double roundedCornersPx;
+    bool withPadding;
+    double paddingPx;
 };
 
 // What the state needs from the desktop but must not reach itself, so tests can stand in for it.
 struct ContentViewSeams {
-    // Shows the modal folder chooser; calls the completion with the chosen folder only if the user confirmed.
+    // Shows the folder chooser without blocking; calls the completion with the chosen folder only if the
+    // user confirmed.
     std::function<void(std::function<void(const QList<QUrl> &)>)> chooseFolder;
     // Shows the folder in the system's file browser: at the end of a run that wrote something, and on
     // request.
@@ -62,8 +46,9 @@ struct ContentViewSeams {
     std::chrono::milliseconds successHold{3000};
 };
 
-// The state of the main window without any widget: settings, intake, live preview and the generation run.
-// Every field is written on the main thread only; background work posts its results back.
+// The state of the main window without any widget, as the one object the window binds to: a front over
+// the settings, the image intake, the live preview and the generation run, which it wires together. Every
+// field is written on the main thread only; background work hands its results back.
 class ContentViewState : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool withRoundedCorners READ withRoundedCorners WRITE setWithRoundedCorners NOTIFY
@@ -109,133 +94,145 @@ class ContentViewState : public QObject {
                    lastOutputFolderChanged)
 
 public:
-    static const DefaultSettings defaultSettings;
+    static constexpr DefaultSettings defaultSettings{
+        defaultOf(settings::forMacos),         defaultOf(settings::forIos),
+        defaultOf(settings::forWatchos),       defaultOf(settings::forAndroid),
+        defaultOf(settings::forFavicon),       defaultOf(settings::withRoundedCorners),
+        defaultOf(settings::roundedCornersPx), defaultOf(settings::withPadding),
+        defaultOf(settings::paddingPx)};
 
     // The store must outlive the state; it is the one every change is saved to.
     explicit ContentViewState(QSettings &store, ContentViewSeams seams = {}, QObject *parent = nullptr);
-    // Waits for outstanding background work, which would otherwise post into a destroyed object.
     ~ContentViewState() override;
 
-    // Persisted settings
-    bool withRoundedCorners() const { return m_effects.withRoundedCorners; }
-    double roundedCornersPx() const { return m_effects.roundedCornersPx; }
-    bool withPadding() const { return m_effects.withPadding; }
-    double paddingPx() const { return m_effects.paddingPx; }
-    bool withTint() const { return m_effects.withTint; }
-    double tintOpacity() const { return m_effects.tintOpacity; }
-    bool forMacos() const { return m_forMacos.load(); }
-    bool forIos() const { return m_forIos.load(); }
-    bool forWatchos() const { return m_forWatchos.load(); }
-    bool forAndroid() const { return m_forAndroid.load(); }
-    bool forFavicon() const { return m_forFavicon.load(); }
-    double tintColorRed() const { return m_tintColorRed; }
-    double tintColorGreen() const { return m_tintColorGreen; }
-    double tintColorBlue() const { return m_tintColorBlue; }
-    double tintColorOpacity() const { return m_tintColorOpacity; }
+    // The settings table, for a widget that binds to a setting by its row rather than by name.
+    Settings &settings() { return m_settings; }
+    const Settings &settings() const { return m_settings; }
 
-    void setWithRoundedCorners(bool value);
-    void setRoundedCornersPx(double value);
-    void setWithPadding(bool value);
-    void setPaddingPx(double value);
-    void setWithTint(bool value);
-    void setTintOpacity(double value);
-    void setForMacos(bool value);
-    void setForIos(bool value);
-    void setForWatchos(bool value);
-    void setForAndroid(bool value);
-    void setForFavicon(bool value);
-    void setTintColorRed(double value);
-    void setTintColorGreen(double value);
-    void setTintColorBlue(double value);
-    void setTintColorOpacity(double value);
+    // Persisted settings
+    bool withRoundedCorners() const { return m_settings.value(settings::withRoundedCorners); }
+    double roundedCornersPx() const { return m_settings.value(settings::roundedCornersPx); }
+    bool withPadding() const { return m_settings.value(settings::withPadding); }
+    double paddingPx() const { return m_settings.value(settings::paddingPx); }
+    bool withTint() const { return m_settings.value(settings::withTint); }
+    double tintOpacity() const { return m_settings.value(settings::tintOpacity); }
+    bool forMacos() const { return m_settings.value(settings::forMacos); }
+    bool forIos() const { return m_settings.value(settings::forIos); }
+    bool forWatchos() const { return m_settings.value(settings::forWatchos); }
+    bool forAndroid() const { return m_settings.value(settings::forAndroid); }
+    bool forFavicon() const { return m_settings.value(settings::forFavicon); }
+    double tintColorRed() const { return m_settings.value(settings::tintColorRed); }
+    double tintColorGreen() const { return m_settings.value(settings::tintColorGreen); }
+    double tintColorBlue() const { return m_settings.value(settings::tintColorBlue); }
+    double tintColorOpacity() const { return m_settings.value(settings::tintColorOpacity); }
+
+    void setWithRoundedCorners(bool value) { m_settings.setValue(settings::withRoundedCorners, value); }
+    void setRoundedCornersPx(double value) { m_settings.setValue(settings::roundedCornersPx, value); }
+    void setWithPadding(bool value) { m_settings.setValue(settings::withPadding, value); }
+    void setPaddingPx(double value) { m_settings.setValue(settings::paddingPx, value); }
+    void setWithTint(bool value) { m_settings.setValue(settings::withTint, value); }
+    void setTintOpacity(double value) { m_settings.setValue(settings::tintOpacity, value); }
+    void setForMacos(bool value) { m_settings.setValue(settings::forMacos, value); }
+    void setForIos(bool value) { m_settings.setValue(settings::forIos, value); }
+    void setForWatchos(bool value) { m_settings.setValue(settings::forWatchos, value); }
+    void setForAndroid(bool value) { m_settings.setValue(settings::forAndroid, value); }
+    void setForFavicon(bool value) { m_settings.setValue(settings::forFavicon, value); }
+    void setTintColorRed(double value) { m_settings.setValue(settings::tintColorRed, value); }
+    void setTintColorGreen(double value) { m_settings.setValue(settings::tintColorGreen, value); }
+    void setTintColorBlue(double value) { m_settings.setValue(settings::tintColorBlue, value); }
+    void setTintColorOpacity(double value) { m_settings.setValue(settings::tintColorOpacity, value); }
 
     // UI state
-    Color colorSelection() const { return m_effects.colorSelection; }
-    bool isExpanded() const { return m_isExpanded; }
-    bool isDragHovering() const { return m_isDragHovering; }
-    const std::optional<Image> &image() const { return m_image; }
-    QUrl imageUrl() const { return m_imageUrl; }
-    bool isProcessing() const { return m_isProcessing; }
+    Color colorSelection() const { return m_settings.value(settings::colorSelection); }
+    bool isExpanded() const { return m_settings.value(settings::isExpanded); }
+    bool isDragHovering() const { return m_intake.isDragHovering(); }
+    const std::optional<Image> &image() const { return m_intake.image(); }
+    QUrl imageUrl() const { return m_intake.imageUrl(); }
+    bool isProcessing() const { return m_run.isProcessing(); }
     bool hasInfo() const { return m_hasInfo; }
-    bool hasSuccess() const { return m_hasSuccess; }
-    bool hasProgress() const { return m_hasProgress; }
-    double progress() const { return m_progress; }
-    double totalProgress() const { return m_totalProgress; }
+    bool hasSuccess() const { return m_run.hasSuccess(); }
+    bool hasProgress() const { return m_run.hasProgress(); }
+    double progress() const { return m_run.progress(); }
+    double totalProgress() const { return m_run.totalProgress(); }
     bool hadInfo() const { return m_hadInfo; }
     bool appActive() const { return m_appActive; }
-    bool isPreviewing() const { return m_isPreviewing; }
-    const std::optional<Image> &processedPreviewImage() const { return m_processedPreviewImage; }
+    bool isPreviewing() const { return m_preview.isPreviewing(); }
+    const std::optional<Image> &processedPreviewImage() const { return m_preview.processedPreviewImage(); }
     bool showingPlatformSheet() const { return m_showingPlatformSheet; }
-    const std::optional<ImageValidation> &imageValidation() const { return m_imageValidation; }
+    const std::optional<ImageValidation> &imageValidation() const { return m_intake.imageValidation(); }
     bool showGridView() const { return m_showGridView; }
-    bool somethingDropped() const { return m_somethingDropped; }
+    bool somethingDropped() const { return m_intake.somethingDropped(); }
     bool showNoImageAlert() const { return m_showNoImageAlert; }
     ViewStep currentStep() const { return m_currentStep; }
 
-    void setColorSelection(const Color &value);
-    void setIsExpanded(bool value);
-    void setIsDragHovering(bool value);
-    void setImage(const std::optional<Image> &value);
-    void setImageUrl(const QUrl &value);
-    void setIsProcessing(bool value);
+    void setColorSelection(const Color &value) { m_settings.setValue(settings::colorSelection, value); }
+    void setIsExpanded(bool value) { m_settings.setValue(settings::isExpanded, value); }
+    void setIsDragHovering(bool value) { m_intake.setIsDragHovering(value); }
+    void setImage(const std::optional<Image> &value) { m_intake.setImage(value); }
+    void setImageUrl(const QUrl &value) { m_intake.setImageUrl(value); }
+    void setIsProcessing(bool value) { m_run.setIsProcessing(value); }
     void setHasInfo(bool value);
-    void setHasSuccess(bool value);
-    void setHasProgress(bool value);
-    void setProgress(double value);
-    void setTotalProgress(double value);
+    void setHasSuccess(bool value) { m_run.setHasSuccess(value); }
+    void setHasProgress(bool value) { m_run.setHasProgress(value); }
+    void setProgress(double value) { m_run.setProgress(value); }
+    void setTotalProgress(double value) { m_run.setTotalProgress(value); }
     void setHadInfo(bool value);
     void setAppActive(bool value);
-    void setIsPreviewing(bool value);
-    void setProcessedPreviewImage(const std::optional<Image> &value);
+    void setIsPreviewing(bool value) { m_preview.setIsPreviewing(value); }
+    void setProcessedPreviewImage(const std::optional<Image> &value) {
+        m_preview.setProcessedPreviewImage(value);
+    }
     void setShowingPlatformSheet(bool value);
-    void setImageValidation(const std::optional<ImageValidation> &value);
+    void setImageValidation(const std::optional<ImageValidation> &value) {
+        m_intake.setImageValidation(value);
+    }
     void setShowGridView(bool value);
-    void setSomethingDropped(bool value);
+    void setSomethingDropped(bool value) { m_intake.setSomethingDropped(value); }
     void setShowNoImageAlert(bool value);
     void setCurrentStep(ViewStep value);
 
     // The window as the user left it: isExpanded, showGridView (taken up again by the first image a window
     // shows) and the folder the last run went to are kept in the store under their own names.
-    QString lastOutputFolder() const { return m_lastOutputFolder; }
-    void setLastOutputFolder(const QString &value);
+    QString lastOutputFolder() const { return m_settings.value(settings::lastOutputFolder); }
+    void setLastOutputFolder(const QString &value) { m_settings.setValue(settings::lastOutputFolder, value); }
     // Where the folder chooser opens: the last output folder, or the nearest folder above it that still
     // exists; the home folder before the first run.
     QString outputFolderToOffer() const;
 
     // Outcome of the last run: every failure the writers reported, in order, and how many file writes
     // succeeded, so the window can tell success from partial failure from nothing written.
-    int generationFailures() const { return int(m_generationFailureMessages.size()); }
-    const QStringList &generationFailureMessages() const { return m_generationFailureMessages; }
-    int generationFilesWritten() const { return m_generationFilesWritten; }
+    int generationFailures() const { return int(m_run.failureMessages().size()); }
+    const QStringList &generationFailureMessages() const { return m_run.failureMessages(); }
+    int generationFilesWritten() const { return m_run.filesWritten(); }
     // The folder of the last run, from its start.
-    QString outputFolder() const { return m_outputFolder; }
+    QString outputFolder() const { return m_run.outputFolder(); }
     // True from the end of a run with failures until dismissed or the next run, image or clear.
-    bool hasWriteFailures() const { return m_hasWriteFailures; }
-    void dismissWriteFailures();
+    bool hasWriteFailures() const { return m_run.hasWriteFailures(); }
+    void dismissWriteFailures() { m_run.dismissWriteFailures(); }
     // Opens the last run's folder in the file browser; the end of that run then does not open it again.
-    void showOutputFolder();
+    void showOutputFolder() { m_run.showOutputFolder(); }
 
     // The last file that could not be taken in, until dismissed or the next run, image or clear.
-    const std::optional<IntakeFailure> &intakeFailure() const { return m_intakeFailure; }
-    void dismissIntakeFailure();
+    const std::optional<IntakeFailure> &intakeFailure() const { return m_intake.intakeFailure(); }
+    void dismissIntakeFailure() { m_intake.setIntakeFailure(std::nullopt); }
 
     // A run needs at least one platform; "Create Icons" is offered only then.
-    bool anyPlatformSelected() const;
+    bool anyPlatformSelected() const { return !m_settings.selectedPlatforms().isEmpty(); }
 
     // The effect settings of this moment, as the preview and the run apply them.
-    EffectSettings effectSettings() const { return m_effects; }
+    EffectSettings effectSettings() const { return m_settings.effectSettings(); }
 
     // The folder the last image came from, kept in the store for the next start's file dialog; empty when
     // none was stored or the stored value is not a folder path.
-    QString lastImageFolder() const;
-    void setLastImageFolder(const QString &folder);
+    QString lastImageFolder() const { return m_settings.value(settings::lastImageFolder); }
+    void setLastImageFolder(const QString &folder) { m_settings.setValue(settings::lastImageFolder, folder); }
 
     // Settings store
-    void loadSettings(QSettings &store);
-    void saveSettings(QSettings &store);
-    void resetToDefaults();
-    void storeTintComponents();
-    Color tintColorFromComponents() const;
+    void loadSettings(QSettings &store) { m_settings.load(store); }
+    void saveSettings(QSettings &store) { m_settings.save(store); }
+    void resetToDefaults() { m_settings.resetToDefaults(); }
+    void storeTintComponents() { m_settings.storeTintComponents(); }
+    Color tintColorFromComponents() const { return m_settings.tintColorFromComponents(); }
 
     // Image intake
     bool handleDrop(const QMimeData *mime);
@@ -245,25 +242,25 @@ public:
     void refuseImage(const QUrl &url, const QString &reason);
     void clearImage();
     // Whether the dropped image is not square and can be padded to a square within the source limit.
-    bool canPadToSquare() const;
+    bool canPadToSquare() const { return m_intake.canPadToSquare(); }
     // Gives the dropped image a transparent margin on its shorter sides, then validates and previews it.
     void padToSquare();
 
     // Live preview
-    void updatePreview();
+    void updatePreview() { m_preview.update(image(), effectSettings()); }
     // Serial: one thread, jobs run in the order they were queued. Exposed so a caller can wait for it.
-    QThreadPool &previewingQueue() { return m_previewingQueue; }
+    QThreadPool &previewingQueue() { return m_preview.queue(); }
 
     // Main window actions
-    void toggleGridView();
+    void toggleGridView() { setShowGridView(!m_showGridView); }
     void generatePressed();
     void createIconsPressed();
 
     // Generation run
     void chooseOutputFolder(std::function<void(const QList<QUrl> &)> completion);
     void startGeneration(const QList<QUrl> &locations);
-    void finishGeneration(const QString &folder);
-    void closeGeneration(const QString &folder);
+    void finishGeneration(const QString &folder) { m_run.finish(folder); }
+    void closeGeneration(const QString &folder) { m_run.close(folder); }
 
 signals:
     void withRoundedCornersChanged();
@@ -311,73 +308,28 @@ signals:
     void intakeFailureChanged();
 
 private:
+    void forwardSignals();
     void connectReactions();
+    void onSettingChanged(int index);
     void onImageChanged();
-    void saveToStore();
-    void writeKey(const QString &key, const QVariant &value);
-    void setEffects(const std::function<void(EffectSettings &)> &change);
-    void loadInBackground(const QUrl &url);
-    void runInBackground(std::function<void()> job);
-    void setGenerationOutcome(const QStringList &failures, int filesWritten);
-    void setHasWriteFailures(bool value);
-    void setOutputFolder(const QString &value);
-    void setIntakeFailure(const std::optional<IntakeFailure> &value);
 
-    QSettings &m_store;
     ContentViewSeams m_seams;
+    Settings m_settings;
+    ImageIntake m_intake;
+    LivePreview m_preview;
+    GenerationRun m_run;
 
-    // Written on the main thread only, under the lock; preview jobs copy it under the lock when they start.
-    EffectSettings m_effects;
-    mutable QMutex m_effectsLock;
-    // Read by the run's background job as it reaches each platform.
-    std::atomic<bool> m_forMacos{true};
-    std::atomic<bool> m_forIos{true};
-    std::atomic<bool> m_forWatchos{true};
-    std::atomic<bool> m_forAndroid{true};
-    std::atomic<bool> m_forFavicon{true};
-    double m_tintColorRed = 0.0;
-    double m_tintColorGreen = 0.0;
-    double m_tintColorBlue = 1.0;
-    double m_tintColorOpacity = 1.0;
-
-    bool m_isExpanded = false;
-    bool m_isDragHovering = false;
-    std::optional<Image> m_image;
-    QUrl m_imageUrl;
-    bool m_isProcessing = false;
     bool m_hasInfo = false;
-    bool m_hasSuccess = false;
-    bool m_hasProgress = false;
-    double m_progress = 0.0;
-    double m_totalProgress = 1.0;
     bool m_hadInfo = false;
     bool m_appActive = false;
-    bool m_isPreviewing = false;
-    std::optional<Image> m_processedPreviewImage;
     bool m_showingPlatformSheet = false;
-    std::optional<ImageValidation> m_imageValidation;
     bool m_showGridView = false;
-    bool m_somethingDropped = false;
     bool m_showNoImageAlert = false;
-    ViewStep m_currentStep = ViewStep::editing;
-    QString m_lastOutputFolder;
-
-    QStringList m_generationFailureMessages;
-    int m_generationFilesWritten = 0;
-    QString m_outputFolder;
-    bool m_hasWriteFailures = false;
-    bool m_outputFolderShown = false;
-    std::optional<IntakeFailure> m_intakeFailure;
+    ViewStep m_currentStep = ViewStep::Editing;
 
     // Held while clearImage runs its steps, so the image's reaction sees their end state.
-    int m_reactionHold = 0;
+    bool m_holdImageReaction = false;
     bool m_imageReactionPending = false;
-
-    QThreadPool m_previewingQueue;
-    // Loads and runs go to the global pool, counted so destruction can wait for them.
-    std::mutex m_outstandingLock;
-    std::condition_variable m_outstandingDone;
-    int m_outstanding = 0;
 };
 
 } // namespace glyphon

@@ -1,5 +1,6 @@
 #include "SettingsValues.h"
 
+#include <QFileInfo>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -71,6 +72,12 @@ std::optional<Color> storedColor(const QVariant &value) {
     if (numbers.size() != 4)
         return std::nullopt;
     return Color{numbers[0], numbers[1], numbers[2], numbers[3]};
+}
+
+std::optional<QString> storedFolder(const QVariant &value) {
+    if (value.typeId() != QMetaType::QString || !QFileInfo(value.toString()).isAbsolute())
+        return std::nullopt;
+    return value.toString();
 }
 
 QVariantList colorComponents(const Color &color) {

@@ -19,6 +19,9 @@ std::optional<double> storedDouble(const QVariant &value, double lowest, double 
 // "colorSelection": exactly four numbers, red, green, blue, alpha; each finite, clamped to 0 … 1.
 std::optional<Color> storedColor(const QVariant &value);
 
+// A folder as an absolute path; anything else could only be read against whatever folder is current.
+std::optional<QString> storedFolder(const QVariant &value);
+
 // The same colour as the store's list of four doubles.
 QVariantList colorComponents(const Color &color);
 

@@ -32,14 +32,14 @@ constexpr int barResolution = 1000;
 
 QColor symbolColor(Banner::Kind kind) {
     switch (kind) {
-    case Banner::Kind::success:
+    case Banner::Kind::Success:
         return QColor(0x4c, 0xd9, 0x64);
-    case Banner::Kind::runFailures:
-    case Banner::Kind::validationWarning:
+    case Banner::Kind::RunFailures:
+    case Banner::Kind::ValidationWarning:
         return QColor(0xff, 0xc4, 0x3d);
-    case Banner::Kind::nothingWritten:
-    case Banner::Kind::openFailure:
-    case Banner::Kind::validationError:
+    case Banner::Kind::NothingWritten:
+    case Banner::Kind::OpenFailure:
+    case Banner::Kind::ValidationError:
         return QColor(0xff, 0x5f, 0x57);
     default:
         return Qt::white;
@@ -177,7 +177,7 @@ bool Banner::detailsShown() const {
 }
 
 void Banner::setDetailsShown(bool shown) {
-    shown = shown && !m_extras.details.isEmpty() && m_kind != Kind::progress;
+    shown = shown && !m_extras.details.isEmpty() && m_kind != Kind::Progress;
     m_details->setVisible(shown);
     m_detailsButton->setText(shown ? QStringLiteral("Hide Details") : QStringLiteral("Details"));
     m_detailsButton->setAccessibleName(m_detailsButton->text());
@@ -186,7 +186,7 @@ void Banner::setDetailsShown(bool shown) {
 }
 
 void Banner::showProgress(double value, double total) {
-    m_kind = Kind::progress;
+    m_kind = Kind::Progress;
     m_symbol.clear();
     m_message = QStringLiteral("Generating...");
     m_extras = {};

@@ -33,14 +33,14 @@ public:
     static constexpr int bannerHeight = 60;
 
     enum class Kind {
-        none,
-        progress,
-        success,
-        runFailures,
-        nothingWritten,
-        openFailure,
-        validationWarning,
-        validationError
+        None,
+        Progress,
+        Success,
+        RunFailures,
+        NothingWritten,
+        OpenFailure,
+        ValidationWarning,
+        ValidationError
     };
 
     using Extras = BannerExtras;
@@ -79,7 +79,7 @@ private:
     void fitMessage();
     void fitHeight();
 
-    Kind m_kind = Kind::none;
+    Kind m_kind = Kind::None;
     QString m_symbol;
     QString m_message;
     Extras m_extras;

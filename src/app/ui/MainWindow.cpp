@@ -47,11 +47,18 @@ void MainWindow::openImage() {
 ContentViewSeams desktopSeams(std::function<QWidget *()> dialogParent, std::function<QString()> startFolder) {
     ContentViewSeams seams;
     seams.chooseFolder = [dialogParent, startFolder](std::function<void(const QList<QUrl> &)> completion) {
-        const QString folder = QFileDialog::getExistingDirectory(
-            dialogParent(), QStringLiteral("Choose Output Folder"), startFolder ? startFolder() : QString(),
-            QFileDialog::ShowDirsOnly);
-        if (!folder.isEmpty())
-            completion({QUrl::fromLocalFile(folder)});
+        // Window-modal and left to the event loop, so the window keeps painting and answering meanwhile.
+        auto *dialog = new QFileDialog(dialogParent(), QStringLiteral("Choose Output Folder"),
+                                       startFolder ? startFolder() : QString());
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->setFileMode(QFileDialog::Directory);
+        dialog->setOption(QFileDialog::ShowDirsOnly);
+        dialog->setWindowModality(Qt::WindowModal);
+        QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [completion](const QString &folder) {
+            if (!folder.isEmpty())
+                completion({QUrl::fromLocalFile(folder)});
+        });
+        dialog->open();
     };
     seams.openFolder = [](const QString &folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); };
     return seams;

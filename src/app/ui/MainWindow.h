@@ -40,7 +40,7 @@ private:
 };
 
 // The desktop's folder chooser and file browser, parented to whatever window `dialogParent` gives; the
-// chooser opens in the folder `startFolder` gives.
+// chooser opens in the folder `startFolder` gives and returns at once, calling its completion later.
 ContentViewSeams desktopSeams(std::function<QWidget *()> dialogParent, std::function<QString()> startFolder);
 
 } // namespace glyphon

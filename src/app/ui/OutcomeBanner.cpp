@@ -66,27 +66,27 @@ void OutcomeBanner::refresh() {
             extras.subtitle = shortenedFolder(m_state.outputFolder());
             extras.actionLabel = QStringLiteral("Show in Folder");
         }
-        showMessage(Kind::success, QStringLiteral("checkmark"),
+        showMessage(Kind::Success, QStringLiteral("checkmark"),
                     QStringLiteral("Your icons have been generated!"), extras);
     } else if (m_state.hasWriteFailures()) {
         const bool nothing = m_state.generationFilesWritten() == 0;
         extras.details = m_state.generationFailureMessages();
         extras.dismissible = true;
         showMessage(
-            nothing ? Kind::nothingWritten : Kind::runFailures,
+            nothing ? Kind::NothingWritten : Kind::RunFailures,
             nothing ? QStringLiteral("exclamationmark.triangle") : QStringLiteral("exclamationmark.circle"),
             writeFailuresText(m_state.generationFailures(), m_state.generationFilesWritten()), extras);
     } else if (const auto &failure = m_state.intakeFailure()) {
         extras.dismissible = true;
-        showMessage(Kind::openFailure, QStringLiteral("exclamationmark.triangle"),
+        showMessage(Kind::OpenFailure, QStringLiteral("exclamationmark.triangle"),
                     intakeFailureText(*failure), extras);
     } else if (validation && validation->type == ValidationType::Error) {
         if (m_state.canPadToSquare())
             extras.actionLabel = QStringLiteral("Pad to Square");
-        showMessage(Kind::validationError, QStringLiteral("exclamationmark.triangle"), validation->message,
+        showMessage(Kind::ValidationError, QStringLiteral("exclamationmark.triangle"), validation->message,
                     extras);
     } else if (validation && validation->type == ValidationType::Warning) {
-        showMessage(Kind::validationWarning, QStringLiteral("exclamationmark.circle"), validation->message);
+        showMessage(Kind::ValidationWarning, QStringLiteral("exclamationmark.circle"), validation->message);
     } else {
         hide();
         return;
@@ -95,16 +95,16 @@ void OutcomeBanner::refresh() {
 }
 
 void OutcomeBanner::act() {
-    if (kind() == Kind::success)
+    if (kind() == Kind::Success)
         m_state.showOutputFolder();
-    else if (kind() == Kind::validationError)
+    else if (kind() == Kind::ValidationError)
         m_state.padToSquare();
 }
 
 void OutcomeBanner::dismiss() {
-    if (kind() == Kind::runFailures || kind() == Kind::nothingWritten)
+    if (kind() == Kind::RunFailures || kind() == Kind::NothingWritten)
         m_state.dismissWriteFailures();
-    else if (kind() == Kind::openFailure)
+    else if (kind() == Kind::OpenFailure)
         m_state.dismissIntakeFailure();
 }
 

@@ -45,8 +45,8 @@ PlatformSheet::PlatformSheet(ContentViewState &state, QWidget *parent) : QDialog
     m_android =
         makeSwitch(QStringLiteral("Android"),
                    QStringLiteral("Generate icons for Android applications in various densities"), this);
-    m_favicon = makeSwitch(QStringLiteral("FavIcon"),
-                           QStringLiteral("Generate web favicon and related platform-specific icons"), this);
+    m_web = makeSwitch(QStringLiteral("FavIcon"),
+                       QStringLiteral("Generate web favicon and related platform-specific icons"), this);
 
     m_cancel = new StyledButton(QStringLiteral("Cancel"), std::make_unique<SecondaryButtonStyle>(), this);
     m_createIcons =
@@ -74,7 +74,7 @@ PlatformSheet::PlatformSheet(ContentViewState &state, QWidget *parent) : QDialog
     switches->setSpacing(12);
     switches->setContentsMargins(16, 0, 16, 0);
     switches->addLayout(row({m_macos, m_ios, m_watchos}, 12));
-    switches->addLayout(row({m_android, m_favicon}, 12));
+    switches->addLayout(row({m_android, m_web}, 12));
 
     auto *buttons = row({m_cancel, m_createIcons}, 8);
     buttons->setContentsMargins(0, 8, 0, 0);
@@ -101,18 +101,22 @@ void PlatformSheet::showEvent(QShowEvent *event) {
 }
 
 void PlatformSheet::bind() {
-    connect(m_macos, &QCheckBox::toggled, this, [this](bool on) { m_state.setForMacos(on); });
-    connect(m_ios, &QCheckBox::toggled, this, [this](bool on) { m_state.setForIos(on); });
-    connect(m_watchos, &QCheckBox::toggled, this, [this](bool on) { m_state.setForWatchos(on); });
-    connect(m_android, &QCheckBox::toggled, this, [this](bool on) { m_state.setForAndroid(on); });
-    connect(m_favicon, &QCheckBox::toggled, this, [this](bool on) { m_state.setForFavicon(on); });
+    m_switches = {{m_macos, settings::forMacos},
+                  {m_ios, settings::forIos},
+                  {m_watchos, settings::forWatchos},
+                  {m_android, settings::forAndroid},
+                  {m_web, settings::forFavicon}};
+    Settings &values = m_state.settings();
+    for (const auto &[toggle, setting] : m_switches)
+        connect(toggle, &QCheckBox::toggled, this,
+                [&values, setting = setting](bool on) { values.setValue(setting, on); });
     connect(m_cancel, &QPushButton::clicked, this, &PlatformSheet::cancelPressed);
     connect(m_createIcons, &QPushButton::clicked, this, [this] { m_state.createIconsPressed(); });
 
-    for (auto signal : {&ContentViewState::forMacosChanged, &ContentViewState::forIosChanged,
-                        &ContentViewState::forWatchosChanged, &ContentViewState::forAndroidChanged,
-                        &ContentViewState::forFaviconChanged})
-        connect(&m_state, signal, this, &PlatformSheet::refresh);
+    connect(&values, &Settings::changed, this, [this](int index) {
+        if (settingsSchema[std::size_t(index)].platform)
+            refresh();
+    });
 
     // Shown while the state says so; closing it any other way (Escape, the window manager) tells the state.
     connect(&m_state, &ContentViewState::showingPlatformSheetChanged, this, [this] {
@@ -126,14 +130,9 @@ void PlatformSheet::bind() {
 }
 
 void PlatformSheet::refresh() {
-    const QList<std::pair<SwitchToggle *, bool>> flags = {{m_macos, m_state.forMacos()},
-                                                          {m_ios, m_state.forIos()},
-                                                          {m_watchos, m_state.forWatchos()},
-                                                          {m_android, m_state.forAndroid()},
-                                                          {m_favicon, m_state.forFavicon()}};
-    for (const auto &[toggle, on] : flags) {
+    for (const auto &[toggle, setting] : m_switches) {
         const QSignalBlocker blocker(toggle);
-        toggle->setChecked(on);
+        toggle->setChecked(m_state.settings().value(setting));
         toggle->update();
     }
     const bool any = m_state.anyPlatformSelected();

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "SettingsSchema.h"
+
 #include <QDialog>
+#include <QList>
+#include <utility>
 
 class QLabel;
 
@@ -23,7 +27,7 @@ public:
     SwitchToggle *iosSwitch() const { return m_ios; }
     SwitchToggle *watchosSwitch() const { return m_watchos; }
     SwitchToggle *androidSwitch() const { return m_android; }
-    SwitchToggle *faviconSwitch() const { return m_favicon; }
+    SwitchToggle *webSwitch() const { return m_web; }
     StyledButton *cancelButton() const { return m_cancel; }
     StyledButton *createIconsButton() const { return m_createIcons; }
     // Says why "Create Icons" is off while no platform is on; hidden otherwise.
@@ -44,10 +48,12 @@ private:
     SwitchToggle *m_ios;
     SwitchToggle *m_watchos;
     SwitchToggle *m_android;
-    SwitchToggle *m_favicon;
+    SwitchToggle *m_web;
     StyledButton *m_cancel;
     StyledButton *m_createIcons;
     QLabel *m_noPlatformHint;
+    // Each switch and the platform flag it sets.
+    QList<std::pair<SwitchToggle *, Setting<bool>>> m_switches;
 };
 
 } // namespace glyphon

@@ -52,9 +52,11 @@ QCheckBox *makeCheckBox(const QString &title, const QString &help, QWidget *pare
     return box;
 }
 
-ValueSlider *makeSlider(double minimum, double maximum, double step, int units, const QString &name,
-                        const QString &help, QWidget *parent) {
-    auto *slider = new ValueSlider(minimum, maximum, step, units, parent);
+// A slider over the setting's declared range, in its declared steps.
+ValueSlider *makeSlider(Setting<double> setting, int units, const QString &name, const QString &help,
+                        QWidget *parent) {
+    const SettingRange &range = setting.spec().range;
+    auto *slider = new ValueSlider(range.minimum, range.maximum, range.step, units, parent);
     slider->setFixedWidth(sliderWidth);
     slider->setToolTip(help);
     slider->setAccessibleName(name);
@@ -111,7 +113,7 @@ SettingsPanel::SettingsPanel(ContentViewState &state, QWidget *parent) : QWidget
     QHBoxLayout *radiusLayout = nullptr;
     m_radiusRow = makeRowSlot(this, radiusLayout);
     m_radiusText = makeValueText(60, m_radiusRow);
-    m_radiusSlider = makeSlider(100, 300, 5, 1, QStringLiteral("Corner radius"),
+    m_radiusSlider = makeSlider(settings::roundedCornersPx, 1, QStringLiteral("Corner radius"),
                                 QStringLiteral("Adjust the corner radius in pixels"), m_radiusRow);
     radiusLayout->addWidget(m_radiusText);
     radiusLayout->addWidget(m_radiusSlider);
@@ -119,7 +121,7 @@ SettingsPanel::SettingsPanel(ContentViewState &state, QWidget *parent) : QWidget
     QHBoxLayout *paddingLayout = nullptr;
     m_paddingRow = makeRowSlot(this, paddingLayout);
     m_paddingText = makeValueText(60, m_paddingRow);
-    m_paddingSlider = makeSlider(0, 300, 10, 1, QStringLiteral("Padding"),
+    m_paddingSlider = makeSlider(settings::paddingPx, 1, QStringLiteral("Padding"),
                                  QStringLiteral("Adjust the padding amount in pixels"), m_paddingRow);
     paddingLayout->addWidget(m_paddingText);
     paddingLayout->addWidget(m_paddingSlider);
@@ -132,7 +134,7 @@ SettingsPanel::SettingsPanel(ContentViewState &state, QWidget *parent) : QWidget
     m_colorWell->setAccessibleName(QStringLiteral("Tint color"));
     m_colorWell->setAccessibleDescription(QStringLiteral("Choose tint color"));
     m_opacityText = makeValueText(44, m_tintRow);
-    m_opacitySlider = makeSlider(0, 1, 0.05, 100, QStringLiteral("Tint opacity"),
+    m_opacitySlider = makeSlider(settings::tintOpacity, 100, QStringLiteral("Tint opacity"),
                                  QStringLiteral("Adjust tint opacity"), m_tintRow);
     tintLayout->addWidget(m_colorWell);
     tintLayout->addWidget(m_opacityText);
@@ -199,27 +201,27 @@ SettingsPanel::SettingsPanel(ContentViewState &state, QWidget *parent) : QWidget
 }
 
 void SettingsPanel::bind() {
-    connect(m_roundedCorners, &QCheckBox::toggled, this,
-            [this](bool on) { m_state.setWithRoundedCorners(on); });
-    connect(m_padding, &QCheckBox::toggled, this, [this](bool on) { m_state.setWithPadding(on); });
-    connect(m_tint, &QCheckBox::toggled, this, [this](bool on) { m_state.setWithTint(on); });
-    connect(m_radiusSlider, &ValueSlider::valueEdited, this,
-            [this](double v) { m_state.setRoundedCornersPx(v); });
-    connect(m_paddingSlider, &ValueSlider::valueEdited, this, [this](double v) { m_state.setPaddingPx(v); });
-    connect(m_opacitySlider, &ValueSlider::valueEdited, this,
-            [this](double v) { m_state.setTintOpacity(v); });
+    m_switches = {{m_roundedCorners, settings::withRoundedCorners, m_radiusRow},
+                  {m_padding, settings::withPadding, m_paddingRow},
+                  {m_tint, settings::withTint, m_tintRow}};
+    m_values = {{m_radiusSlider, settings::roundedCornersPx, m_radiusText, &SettingsPanel::pixelText},
+                {m_paddingSlider, settings::paddingPx, m_paddingText, &SettingsPanel::pixelText},
+                {m_opacitySlider, settings::tintOpacity, m_opacityText, &SettingsPanel::percentText}};
+    Settings &values = m_state.settings();
+    for (const EffectSwitch &effect : m_switches)
+        connect(effect.box, &QCheckBox::toggled, this,
+                [&values, setting = effect.setting](bool on) { values.setValue(setting, on); });
+    for (const EffectValue &value : m_values)
+        connect(value.slider, &ValueSlider::valueEdited, this,
+                [&values, setting = value.setting](double v) { values.setValue(setting, v); });
     connect(m_colorWell, &QAbstractButton::clicked, this, &SettingsPanel::openColorPicker);
     connect(m_reset, &QPushButton::clicked, this, [this] {
         emit fadeRequested();
         m_state.resetToDefaults();
     });
 
-    for (auto signal :
-         {&ContentViewState::withRoundedCornersChanged, &ContentViewState::roundedCornersPxChanged,
-          &ContentViewState::withPaddingChanged, &ContentViewState::paddingPxChanged,
-          &ContentViewState::withTintChanged, &ContentViewState::tintOpacityChanged,
-          &ContentViewState::colorSelectionChanged, &ContentViewState::somethingDroppedChanged})
-        connect(&m_state, signal, this, &SettingsPanel::refresh);
+    connect(&values, &Settings::changed, this, &SettingsPanel::refresh);
+    connect(&m_state, &ContentViewState::somethingDroppedChanged, this, &SettingsPanel::refresh);
     // Edits made while the picker is open are kept in the tint keys as they happen.
     connect(&m_state, &ContentViewState::colorSelectionChanged, this, [this] {
         if (m_picker && m_picker->isVisible())
@@ -229,31 +231,25 @@ void SettingsPanel::bind() {
 }
 
 void SettingsPanel::refresh() {
-    const bool dropped = m_state.somethingDropped();
-    for (QCheckBox *box : {m_roundedCorners, m_padding, m_tint})
-        box->setEnabled(dropped);
+    const Settings &values = m_state.settings();
     // The opacity slider too: a setting that moves while every other one is locked looks like a fault.
-    for (ValueSlider *slider : {m_radiusSlider, m_paddingSlider, m_opacitySlider})
-        slider->setEnabled(dropped);
-    m_colorWell->setEnabled(dropped);
-    m_reset->setEnabled(dropped);
+    const bool dropped = m_state.somethingDropped();
+    for (QWidget *control :
+         std::initializer_list<QWidget *>{m_roundedCorners, m_padding, m_tint, m_radiusSlider,
+                                          m_paddingSlider, m_opacitySlider, m_colorWell, m_reset})
+        control->setEnabled(dropped);
 
-    const auto show = [](QCheckBox *box, bool on, QWidget *row) {
-        const QSignalBlocker blocker(box);
-        box->setChecked(on);
-        for (QWidget *child : row->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+    for (const EffectSwitch &effect : m_switches) {
+        const bool on = values.value(effect.setting);
+        const QSignalBlocker blocker(effect.box);
+        effect.box->setChecked(on);
+        for (QWidget *child : effect.row->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
             child->setVisible(on);
-    };
-    show(m_roundedCorners, m_state.withRoundedCorners(), m_radiusRow);
-    show(m_padding, m_state.withPadding(), m_paddingRow);
-    show(m_tint, m_state.withTint(), m_tintRow);
-
-    m_radiusSlider->showValue(m_state.roundedCornersPx());
-    m_radiusText->setText(pixelText(m_state.roundedCornersPx()));
-    m_paddingSlider->showValue(m_state.paddingPx());
-    m_paddingText->setText(pixelText(m_state.paddingPx()));
-    m_opacitySlider->showValue(m_state.tintOpacity());
-    m_opacityText->setText(percentText(m_state.tintOpacity()));
+    }
+    for (const EffectValue &value : m_values) {
+        value.slider->showValue(values.value(value.setting));
+        value.text->setText(value.format(values.value(value.setting)));
+    }
     m_colorWell->setColor(m_state.colorSelection().toQColor());
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "SettingsSchema.h"
+
+#include <QColorDialog>
+#include <QList>
 #include <QPointer>
 #include <QWidget>
 
 class QCheckBox;
-#include <QColorDialog>
 class QLabel;
 class QPushButton;
 
@@ -53,6 +56,20 @@ signals:
     void fadeRequested();
 
 private:
+    // An effect's checkbox, the setting it switches and the row it shows while on.
+    struct EffectSwitch {
+        QCheckBox *box;
+        Setting<bool> setting;
+        QWidget *row;
+    };
+    // A slider, the setting it moves and the text that shows the value.
+    struct EffectValue {
+        ValueSlider *slider;
+        Setting<double> setting;
+        QLabel *text;
+        QString (*format)(double);
+    };
+
     void bind();
     void refresh();
 
@@ -72,6 +89,8 @@ private:
     ColorWell *m_colorWell;
     QPushButton *m_reset;
     QPointer<QColorDialog> m_picker;
+    QList<EffectSwitch> m_switches;
+    QList<EffectValue> m_values;
 };
 
 } // namespace glyphon

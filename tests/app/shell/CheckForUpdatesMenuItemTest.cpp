@@ -45,7 +45,7 @@ TEST_F(CheckForUpdatesMenuItemTest, ItemIsDisabledWhileACheckRunsAndChoosingItCh
     EXPECT_FALSE(action->isEnabled());
     const UpdateCheckOutcome outcome = waitForOutcome(finished);
     EXPECT_TRUE(outcome.userInitiated);
-    EXPECT_EQ(outcome.kind, UpdateCheckOutcome::Kind::upToDate) << outcome.errorText.toStdString();
+    EXPECT_EQ(outcome.kind, UpdateCheckOutcome::Kind::UpToDate) << outcome.errorText.toStdString();
     EXPECT_TRUE(action->isEnabled());
     EXPECT_EQ(server.requests().first(), QStringLiteral("/appcast.xml"));
 }

@@ -30,7 +30,7 @@ protected:
         UpdaterConfig config;
         config.currentVersion = u"1.0"_s;
         updater = std::make_unique<Updater>(config, &settings);
-        release.kind = Kind::updateAvailable;
+        release.kind = Kind::UpdateAvailable;
         release.userInitiated = true;
         release.update.version = u"120"_s;
         release.update.shortVersionString = u"1.2"_s;
@@ -56,7 +56,7 @@ protected:
 };
 
 TEST_F(UpdateDialogsTest, NewVersionDialogShowsTheReleaseAndItsNotes) {
-    QMessageBox *box = present(Kind::updateAvailable, true);
+    QMessageBox *box = present(Kind::UpdateAvailable, true);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), u"A new version of Glyphon is available!"_s);
     EXPECT_TRUE(box->informativeText().contains(u"Glyphon 1.2 is now available\u2014you have 1.0."_s));
@@ -74,16 +74,16 @@ TEST_F(UpdateDialogsTest, NewVersionDialogShowsTheReleaseAndItsNotes) {
 
 TEST_F(UpdateDialogsTest, EachChoiceDoesWhatItSays) {
     // Download opens the release page and installs nothing; Skip remembers the build version.
-    button(present(Kind::updateAvailable, true), u"Remind Me Later"_s)->click();
-    present(Kind::updateAvailable, true)->close();
+    button(present(Kind::UpdateAvailable, true), u"Remind Me Later"_s)->click();
+    present(Kind::UpdateAvailable, true)->close();
     EXPECT_TRUE(opened.isEmpty());
     EXPECT_TRUE(updater->skippedVersion().isEmpty());
 
-    button(present(Kind::updateAvailable, true), u"Download"_s)->click();
+    button(present(Kind::UpdateAvailable, true), u"Download"_s)->click();
     EXPECT_EQ(opened, QList<QUrl>{release.update.infoUrl});
     EXPECT_TRUE(updater->skippedVersion().isEmpty());
 
-    button(present(Kind::updateAvailable, true), u"Skip This Version"_s)->click();
+    button(present(Kind::UpdateAvailable, true), u"Skip This Version"_s)->click();
     EXPECT_EQ(updater->skippedVersion(), u"120"_s);
     EXPECT_EQ(opened.size(), 1);
 }
@@ -95,14 +95,14 @@ TEST_F(UpdateDialogsTest, ScheduledChecksSpeakOnlyAboutANewUnskippedRelease) {
         const char *text; // nullptr: no dialog
         const char *details = nullptr;
     } cases[] = {
-        {Kind::upToDate, true, "You're up to date!",
+        {Kind::UpToDate, true, "You're up to date!",
          "Glyphon 1.0 is currently the newest version available."},
-        {Kind::error, true, "Update Error!", "The update feed is not signed, so it cannot be trusted."},
-        {Kind::skippedVersion, true, "A new version of Glyphon is available!"},
-        {Kind::updateAvailable, false, "A new version of Glyphon is available!"},
-        {Kind::upToDate, false, nullptr},
-        {Kind::error, false, nullptr},
-        {Kind::skippedVersion, false, nullptr},
+        {Kind::Error, true, "Update Error!", "The update feed is not signed, so it cannot be trusted."},
+        {Kind::SkippedVersion, true, "A new version of Glyphon is available!"},
+        {Kind::UpdateAvailable, false, "A new version of Glyphon is available!"},
+        {Kind::UpToDate, false, nullptr},
+        {Kind::Error, false, nullptr},
+        {Kind::SkippedVersion, false, nullptr},
     };
     for (const auto &c : cases) {
         QMessageBox *box = present(c.kind, c.userInitiated);

@@ -72,7 +72,7 @@ TEST_F(UpdaterControllerTest, AgreeingChecksAtOnceInTheBackgroundAndThenDaily) {
 
     controller.setAutomaticallyChecksForUpdates(true);
     const UpdateCheckOutcome outcome = waitForOutcome(finished);
-    EXPECT_EQ(outcome.kind, UpdateCheckOutcome::Kind::updateAvailable);
+    EXPECT_EQ(outcome.kind, UpdateCheckOutcome::Kind::UpdateAvailable);
     EXPECT_FALSE(outcome.userInitiated);
     EXPECT_EQ(settings.value(updateSettings::lastCheck).toDateTime(), now);
     ASSERT_TRUE(controller.hasScheduledCheck());

@@ -49,7 +49,7 @@ protected:
 TEST_F(UpdaterTest, NoNewerReleaseIsUpToDate) {
     serve({{u"1.2"_s, {}}, {u"1.9.0"_s, {}}});
     const UpdateCheckOutcome outcome = check(config(server));
-    EXPECT_EQ(outcome.kind, Kind::upToDate) << outcome.errorText.toStdString();
+    EXPECT_EQ(outcome.kind, Kind::UpToDate) << outcome.errorText.toStdString();
     EXPECT_TRUE(outcome.userInitiated);
     EXPECT_EQ(server.requests(), (QStringList{feedPath, feedPath + u".sig"_s}));
 }
@@ -57,7 +57,7 @@ TEST_F(UpdaterTest, NoNewerReleaseIsUpToDate) {
 TEST_F(UpdaterTest, NewestReleaseIsFoundByVersionNotByFeedOrder) {
     serve({{u"1.9"_s, {}}, {u"1.10"_s, u"1.10 (Summer)"_s}, {u"1.2"_s, {}}});
     const UpdateCheckOutcome outcome = check(config(server));
-    ASSERT_EQ(outcome.kind, Kind::updateAvailable) << outcome.errorText.toStdString();
+    ASSERT_EQ(outcome.kind, Kind::UpdateAvailable) << outcome.errorText.toStdString();
     EXPECT_EQ(outcome.update.version, u"1.10"_s);
     EXPECT_EQ(outcome.update.shortVersionString, u"1.10 (Summer)"_s);
     EXPECT_EQ(outcome.update.releaseNotesLink, QUrl(u"https://glyphon.app/notes/1.10.html"_s));
@@ -74,13 +74,13 @@ TEST_F(UpdaterTest, SkippedVersionStaysSkippedUntilANewerOneAppears) {
     QSignalSpy finished(&updater, &Updater::checkFinished);
     updater.checkForUpdates();
     const UpdateCheckOutcome skipped = waitForOutcome(finished);
-    EXPECT_EQ(skipped.kind, Kind::skippedVersion) << skipped.errorText.toStdString();
+    EXPECT_EQ(skipped.kind, Kind::SkippedVersion) << skipped.errorText.toStdString();
     EXPECT_EQ(skipped.update.version, u"2.0"_s);
 
     serve({{u"2.0.1"_s, {}}});
     finished.clear();
     updater.checkForUpdates();
-    EXPECT_EQ(waitForOutcome(finished).kind, Kind::updateAvailable);
+    EXPECT_EQ(waitForOutcome(finished).kind, Kind::UpdateAvailable);
 }
 
 // Every way a check can fail, each against a fresh server, with the sentence people are shown.
@@ -156,7 +156,7 @@ TEST_F(UpdaterTest, FeedsThatCannotBeFetchedOrTrustedAreReportedClearly) {
         UpdaterConfig settingsOfCase = config(fresh);
         c.arrange(fresh, settingsOfCase);
         const UpdateCheckOutcome outcome = check(settingsOfCase);
-        EXPECT_EQ(outcome.kind, Kind::error) << c.name;
+        EXPECT_EQ(outcome.kind, Kind::Error) << c.name;
         EXPECT_TRUE(outcome.errorText.startsWith(c.error))
             << c.name << ": " << outcome.errorText.toStdString();
         if (c.requests >= 0) {
@@ -170,7 +170,7 @@ TEST_F(UpdaterTest, FeedAtExactlyTheCapIsAccepted) {
     serveSignedFeed(server, feedPath, head + QByteArray(4096 - head.size(), ' '), keys);
     UpdaterConfig small = config(server);
     small.maxFeedBytes = 4096;
-    EXPECT_EQ(check(small).kind, Kind::upToDate);
+    EXPECT_EQ(check(small).kind, Kind::UpToDate);
 }
 
 TEST_F(UpdaterTest, RedirectWithinAllowedAddressesIsFollowed) {
@@ -180,7 +180,7 @@ TEST_F(UpdaterTest, RedirectWithinAllowedAddressesIsFollowed) {
     // The signature belongs to the configured address, so a redirect cannot swap it for another.
     server.route(u"/old.xml.sig"_s, Response::ok(keys.sign(feed)));
     const UpdateCheckOutcome outcome = check(config(server, u"/old.xml"_s));
-    EXPECT_EQ(outcome.kind, Kind::updateAvailable) << outcome.errorText.toStdString();
+    EXPECT_EQ(outcome.kind, Kind::UpdateAvailable) << outcome.errorText.toStdString();
 }
 
 TEST(FeedAddressRules, HttpsEverywhereAndPlainHttpOnlyOnLoopbackLiterals) {

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QMimeData>
+#include <QTemporaryDir>
 
 namespace glyphon::test {
 namespace {
@@ -313,6 +314,36 @@ TEST_F(GenerationRun, RunWithoutAUsableFolderOrDuringARunIsNotStarted) {
     s.startGeneration({QUrl::fromLocalFile(m_output)});
     EXPECT_TRUE(s.hasSuccess()); // the first run was left alone
     EXPECT_EQ(s.totalProgress(), 1.0);
+}
+
+// The run alone: it writes the platforms it was handed, from the source and effects it was handed.
+TEST(GenerationRunPart, WritesWhatItWasHandedAndStepsOncePerPlatform) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QStringList opened;
+    glyphon::GenerationRun run([&opened](const QString &folder) { opened << folder; },
+                               std::chrono::milliseconds(0));
+    QList<double> steps;
+    QObject::connect(&run, &glyphon::GenerationRun::progressChanged, &run, [&] { steps << run.progress(); });
+    const Image source(filled(1024, Qt::red));
+    EXPECT_FALSE(run.start(dir.path(), source, EffectSettings{}, {}));
+    EXPECT_FALSE(run.isProcessing());
+
+    EffectSettings effects;
+    effects.withPadding = true;
+    ASSERT_TRUE(run.start(dir.path(), source, effects, {Platform::Android, Platform::MacOS}));
+    EXPECT_FALSE(run.start(dir.path(), source, effects, {Platform::Web}));
+    EXPECT_EQ(run.totalProgress(), 2.0);
+    ASSERT_TRUE(waitUntil([&] { return !opened.isEmpty(); }));
+
+    EXPECT_EQ(steps, (QList<double>{1.0, 2.0}));
+    EXPECT_EQ(opened, QStringList{dir.path()});
+    EXPECT_TRUE(run.failureMessages().isEmpty());
+    EXPECT_EQ(run.filesWritten(), 5 + 11);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("FavIcon"))));
+    const QImage icon(dir.filePath(QStringLiteral("Android/mipmap-xxxhdpi/ic_launcher.png")));
+    ASSERT_EQ(icon.width(), 192);
+    EXPECT_EQ(qAlpha(icon.pixel(4, 96)), 0); // the padding
 }
 
 } // namespace

@@ -344,5 +344,37 @@ TEST_F(ImageIntake, GenerateAsksForAnImageUntilOneWasDropped) {
     EXPECT_FALSE(s.showNoImageAlert());
 }
 
+// The intake alone: a load only reports what it read; accepting installs and validates.
+TEST_F(ImageIntake, ThePartReportsALoadAndInstallsOnlyWhatItIsGiven) {
+    const QString good = writePicture(QStringLiteral("good.png"), 600, Qt::red);
+    glyphon::ImageIntake intake;
+    QList<QUrl> loaded;
+    QStringList refused;
+    QObject::connect(&intake, &glyphon::ImageIntake::loaded, &intake,
+                     [&](const QUrl &url, const Image &image) {
+                         loaded << url;
+                         intake.accept(url, image);
+                     });
+    QObject::connect(&intake, &glyphon::ImageIntake::loadFailed, &intake,
+                     [&](const QUrl &, const QString &reason) { refused << reason; });
+    EXPECT_EQ(intake.image()->bitmap(), placeholderImage().bitmap());
+
+    intake.load(QUrl::fromLocalFile(path(QStringLiteral("missing.png"))));
+    intake.load(QUrl(QStringLiteral("https://example.com/icon.png")));
+    intake.load(QUrl::fromLocalFile(good));
+    ASSERT_TRUE(waitUntil([&] { return refused.size() == 2 && !loaded.isEmpty(); }));
+    EXPECT_EQ(refused, (QStringList{QStringLiteral("only files on this computer can be opened"),
+                                    QStringLiteral("no such file")}));
+    EXPECT_FALSE(intake.intakeFailure()); // reporting is not refusing
+    EXPECT_TRUE(intake.somethingDropped());
+    EXPECT_EQ(intake.imageUrl(), QUrl::fromLocalFile(good));
+    ASSERT_TRUE(intake.imageValidation());
+    EXPECT_EQ(intake.imageValidation()->type, ValidationType::Error);
+
+    intake.refuse(QUrl::fromLocalFile(good), QStringLiteral("why"));
+    EXPECT_EQ(intake.intakeFailure(), (IntakeFailure{QUrl::fromLocalFile(good), QStringLiteral("why")}));
+    EXPECT_EQ(centre(intake.image()), qRgb(255, 0, 0));
+}
+
 } // namespace
 } // namespace glyphon::test

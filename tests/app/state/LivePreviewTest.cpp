@@ -1,5 +1,6 @@
 #include "StateTestSupport.h"
 
+#include "LivePreview.h"
 #include "TestSupport.h"
 
 #include <QSignalSpy>
@@ -105,6 +106,43 @@ TEST_F(LivePreview, ManyChangesEndWithTheLastSettings) {
     settle(s);
     EXPECT_EQ(s.processedPreviewImage()->bitmap(), expectedPreview(s));
     EXPECT_FALSE(s.isPreviewing());
+}
+
+// The preview alone: it renders what it is handed and knows nothing of settings or intake.
+TEST(LivePreviewPart, RendersTheCopiesItWasHandedAndPublishesInOrder) {
+    glyphon::LivePreview preview;
+    QList<int> published;
+    QObject::connect(&preview, &glyphon::LivePreview::processedPreviewImageChanged, &preview,
+                     [&] { published << preview.processedPreviewImage()->pixelWidth(); });
+    preview.update(std::nullopt, EffectSettings{});
+    EXPECT_FALSE(preview.isPreviewing());
+
+    EffectSettings effects;
+    effects.withTint = true;
+    Image source(filled(2048, Qt::white));
+    preview.update(source, effects);
+    EXPECT_TRUE(preview.isPreviewing());
+    // Neither a later edit of what was handed in nor a second job reaches the first one.
+    effects.withPadding = true;
+    source = Image(filled(16, Qt::black));
+    preview.update(Image(filled(1536, Qt::white)), effects);
+    ASSERT_TRUE(waitUntil([&] { return published.size() == 2; }));
+    EXPECT_EQ(published, (QList<int>{2048, 1024}));
+    EXPECT_FALSE(preview.isPreviewing());
+}
+
+TEST(LivePreviewPart, GoingAwayWithJobsQueuedIsSafe) {
+    for (int i = 0; i < 3; ++i) {
+        glyphon::LivePreview preview;
+        EffectSettings effects;
+        effects.withPadding = true;
+        for (int job = 0; job < 4; ++job) {
+            effects.paddingPx = 20.0 + job;
+            preview.update(Image(filled(1024, Qt::red)), effects);
+        }
+    }
+    QCoreApplication::processEvents();
+    SUCCEED();
 }
 
 } // namespace

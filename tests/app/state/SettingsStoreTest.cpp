@@ -37,7 +37,7 @@ TEST_F(SettingsStore, ConstructionGivesTheUiStateItsInitialValues) {
     EXPECT_EQ(s.totalProgress(), 1.0);
     EXPECT_FALSE(s.imageUrl().isValid());
     EXPECT_FALSE(s.imageValidation().has_value());
-    EXPECT_EQ(s.currentStep(), ViewStep::editing);
+    EXPECT_EQ(s.currentStep(), ViewStep::Editing);
     EXPECT_EQ(s.generationFailures(), 0);
     // Both images show the placeholder, unprocessed: no preview runs until something changes.
     ASSERT_TRUE(s.image() && s.processedPreviewImage());

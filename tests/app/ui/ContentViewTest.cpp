@@ -109,7 +109,7 @@ TEST_F(ContentViewTest, generateIsDisabledByAnErrorAndByARunOnly) {
     state().setImageValidation(ImageValidation{true, QStringLiteral("Odd edge"), ValidationType::Warning});
     EXPECT_TRUE(generate().isEnabled());
     EXPECT_TRUE(view().outcomeBanner()->isVisible());
-    EXPECT_EQ(view().outcomeBanner()->kind(), Banner::Kind::validationWarning);
+    EXPECT_EQ(view().outcomeBanner()->kind(), Banner::Kind::ValidationWarning);
     EXPECT_EQ(view().outcomeBanner()->symbol(), QStringLiteral("exclamationmark.circle"));
     EXPECT_EQ(view().outcomeBanner()->message(), QStringLiteral("Odd edge"));
 
@@ -153,7 +153,7 @@ TEST_F(ContentViewTest, progressThenSuccessReplacesTheValidationBannerForTheHold
     state().setHasProgress(false);
     state().setHasSuccess(true);
     EXPECT_FALSE(view().progressBanner()->isVisible());
-    EXPECT_EQ(view().outcomeBanner()->kind(), Banner::Kind::success);
+    EXPECT_EQ(view().outcomeBanner()->kind(), Banner::Kind::Success);
     EXPECT_EQ(view().outcomeBanner()->symbol(), QStringLiteral("checkmark"));
     EXPECT_EQ(view().outcomeBanner()->message(), QStringLiteral("Your icons have been generated!"));
     EXPECT_EQ(view().outcomeBanner()->height(), Banner::bannerHeight);
@@ -161,7 +161,7 @@ TEST_F(ContentViewTest, progressThenSuccessReplacesTheValidationBannerForTheHold
 
     state().setHasSuccess(false);
     state().setIsProcessing(false);
-    EXPECT_EQ(view().outcomeBanner()->kind(), Banner::Kind::validationError);
+    EXPECT_EQ(view().outcomeBanner()->kind(), Banner::Kind::ValidationError);
 }
 
 TEST_F(ContentViewTest, aRunThatWroteNothingSaysSoListsEveryFailureAndStaysUntilClosed) {
@@ -188,7 +188,7 @@ TEST_F(ContentViewTest, aRunThatWroteNothingSaysSoListsEveryFailureAndStaysUntil
     Banner *banner = view().outcomeBanner();
     EXPECT_FALSE(successShown);
     ASSERT_TRUE(banner->isVisible());
-    EXPECT_EQ(banner->kind(), Banner::Kind::nothingWritten);
+    EXPECT_EQ(banner->kind(), Banner::Kind::NothingWritten);
     EXPECT_EQ(banner->message(), QStringLiteral("No icons could be written"));
     EXPECT_EQ(banner->symbol(), QStringLiteral("exclamationmark.triangle"));
     EXPECT_TRUE(m_openedFolders.isEmpty());
@@ -232,7 +232,7 @@ TEST_F(ContentViewTest, aRunWithSomeFailuresCountsThemAndStillOpensTheFolder) {
     ASSERT_TRUE(waitUntil([this] { return !state().isProcessing(); }));
     ::testing::internal::GetCapturedStdout();
     Banner *banner = view().outcomeBanner();
-    EXPECT_EQ(banner->kind(), Banner::Kind::runFailures);
+    EXPECT_EQ(banner->kind(), Banner::Kind::RunFailures);
     EXPECT_EQ(banner->symbol(), QStringLiteral("exclamationmark.circle"));
     EXPECT_EQ(banner->message(), QStringLiteral("Some icons could not be written (1 failure)"));
     EXPECT_EQ(m_openedFolders, QStringList{output});
@@ -251,7 +251,7 @@ TEST_F(ContentViewTest, theWholeRunFromGenerateToTheOpenedFolder) {
         if (view().progressBanner()->isVisible())
             progressShown << view().progressBanner()->progressBar()->value() / 1000.0 * 2;
     });
-    Banner::Kind outcome = Banner::Kind::none;
+    Banner::Kind outcome = Banner::Kind::None;
     QObject::connect(&state(), &ContentViewState::hasSuccessChanged, view().outcomeBanner(), [&] {
         if (state().hasSuccess())
             outcome = view().outcomeBanner()->kind();
@@ -269,7 +269,7 @@ TEST_F(ContentViewTest, theWholeRunFromGenerateToTheOpenedFolder) {
     ASSERT_TRUE(waitUntil([this] { return !state().isProcessing(); }));
     EXPECT_EQ(progressShown, (QList<double>{1, 2}));
     EXPECT_EQ(state().generationFailures(), 0);
-    EXPECT_EQ(outcome, Banner::Kind::success);
+    EXPECT_EQ(outcome, Banner::Kind::Success);
     EXPECT_EQ(m_openedFolders, QStringList{output});
     EXPECT_TRUE(
         QFile::exists(QDir(output).filePath(QStringLiteral("macOS/AppIcon.appiconset/Contents.json"))));
@@ -332,7 +332,7 @@ TEST_F(ContentViewTest, theSuccessBannerSaysWhereTheIconsWentAndShowsTheFolder) 
     state().startGeneration({QUrl::fromLocalFile(output)});
     ASSERT_TRUE(waitUntil([this] { return !state().isProcessing(); }));
     ASSERT_EQ(seen.size(), 1);
-    EXPECT_EQ(seen[0].kind, Banner::Kind::success);
+    EXPECT_EQ(seen[0].kind, Banner::Kind::Success);
     EXPECT_EQ(seen[0].message, QStringLiteral("Your icons have been generated!"));
     EXPECT_EQ(seen[0].subtitle, OutcomeBanner::shortenedFolder(output));
     EXPECT_EQ(seen[0].action, QStringLiteral("Show in Folder"));
@@ -354,7 +354,7 @@ TEST_F(ContentViewTest, anUnreadableFileIsNamedOnABannerAndTheImageStays) {
     state().openFile(bad);
     ASSERT_TRUE(waitUntil([this] { return state().intakeFailure().has_value(); }));
     Banner *banner = view().outcomeBanner();
-    EXPECT_EQ(banner->kind(), Banner::Kind::openFailure);
+    EXPECT_EQ(banner->kind(), Banner::Kind::OpenFailure);
     EXPECT_EQ(banner->message(),
               QStringLiteral("Couldn't open \"x.png\": not an image in a format this program can read"));
     EXPECT_EQ(banner->symbol(), QStringLiteral("exclamationmark.triangle"));
@@ -363,7 +363,7 @@ TEST_F(ContentViewTest, anUnreadableFileIsNamedOnABannerAndTheImageStays) {
     QTest::mouseClick(banner->closeButton(), Qt::LeftButton);
     EXPECT_FALSE(state().intakeFailure());
     // The verdict on the image that stayed comes back.
-    EXPECT_EQ(banner->kind(), Banner::Kind::validationWarning);
+    EXPECT_EQ(banner->kind(), Banner::Kind::ValidationWarning);
 }
 
 TEST_F(ContentViewTest, padToSquareOnTheBannerOfASourceThatIsNotSquare) {
@@ -375,7 +375,7 @@ TEST_F(ContentViewTest, padToSquareOnTheBannerOfASourceThatIsNotSquare) {
     ASSERT_TRUE(waitUntil([this] { return state().somethingDropped(); }));
     settle();
     Banner *banner = view().outcomeBanner();
-    EXPECT_EQ(banner->kind(), Banner::Kind::validationError);
+    EXPECT_EQ(banner->kind(), Banner::Kind::ValidationError);
     EXPECT_EQ(banner->message(), QStringLiteral("Image must be square (currently 1200×800)"));
     ASSERT_TRUE(banner->actionButton()->isVisible());
     EXPECT_EQ(banner->actionButton()->text(), QStringLiteral("Pad to Square"));
@@ -389,7 +389,7 @@ TEST_F(ContentViewTest, padToSquareOnTheBannerOfASourceThatIsNotSquare) {
 
     // A small square keeps its error but has nothing to pad.
     state().acceptImage(QUrl(), Image(samplePicture(500)));
-    EXPECT_EQ(banner->kind(), Banner::Kind::validationError);
+    EXPECT_EQ(banner->kind(), Banner::Kind::ValidationError);
     EXPECT_FALSE(banner->actionButton()->isVisible());
 }
 
@@ -604,10 +604,10 @@ TEST_F(ContentViewTest, theSheetsCancelKeepsChangedSwitches) {
     ASSERT_TRUE(sheet().isVisible());
     EXPECT_EQ(sheet().windowModality(), Qt::WindowModal);
     for (SwitchToggle *toggle : {sheet().macosSwitch(), sheet().iosSwitch(), sheet().watchosSwitch(),
-                                 sheet().androidSwitch(), sheet().faviconSwitch()})
+                                 sheet().androidSwitch(), sheet().webSwitch()})
         EXPECT_TRUE(toggle->isChecked());
     QTest::mouseClick(sheet().iosSwitch(), Qt::LeftButton);
-    QTest::mouseClick(sheet().faviconSwitch(), Qt::LeftButton);
+    QTest::mouseClick(sheet().webSwitch(), Qt::LeftButton);
     EXPECT_FALSE(state().forIos());
     EXPECT_FALSE(state().forFavicon());
     QTest::mouseClick(sheet().cancelButton(), Qt::LeftButton);
@@ -634,7 +634,7 @@ TEST_F(ContentViewTest, withEveryPlatformOffCreateIconsIsOffAndTheSheetSaysWhy) 
     EXPECT_FALSE(sheet().noPlatformHint()->isVisible());
     const int height = sheet().height();
     for (SwitchToggle *toggle : {sheet().macosSwitch(), sheet().iosSwitch(), sheet().watchosSwitch(),
-                                 sheet().androidSwitch(), sheet().faviconSwitch()})
+                                 sheet().androidSwitch(), sheet().webSwitch()})
         QTest::mouseClick(toggle, Qt::LeftButton);
     EXPECT_FALSE(sheet().createIconsButton()->isEnabled());
     EXPECT_TRUE(sheet().noPlatformHint()->isVisible());
@@ -674,7 +674,7 @@ TEST_F(ContentViewTest, theSheetsSwitchesCarryTheirHelp) {
         {sheet().iosSwitch(), "Generate icons for iPhone and iPad applications"},
         {sheet().watchosSwitch(), "Generate icons for Apple Watch applications"},
         {sheet().androidSwitch(), "Generate icons for Android applications in various densities"},
-        {sheet().faviconSwitch(), "Generate web favicon and related platform-specific icons"}};
+        {sheet().webSwitch(), "Generate web favicon and related platform-specific icons"}};
     for (const auto &[toggle, text] : help)
         EXPECT_EQ(toggle->toolTip(), QString::fromUtf8(text));
     EXPECT_EQ(sheet().windowTitle(), QStringLiteral("Select Platforms"));

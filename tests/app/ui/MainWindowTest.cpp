@@ -5,11 +5,14 @@
 #include "UiTestSupport.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSizeGrip>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 
 namespace glyphon::test {
 namespace {
@@ -94,6 +97,39 @@ TEST_F(MainWindowTest, TheFileMenuOpensWithAltF) {
     EXPECT_TRUE(QTest::qWaitFor([file] { return file->isVisible(); }, 2000));
     EXPECT_EQ(file->activeAction(), m_window->openImageAction());
     file->close();
+}
+
+TEST_F(MainWindowTest, TheFolderChooserReturnsAtOnceAndAnswersOnlyAConfirmedFolder) {
+    const QString start = path(QStringLiteral("start"));
+    const QString chosen = path(QStringLiteral("start/icons"));
+    ASSERT_TRUE(QDir().mkpath(chosen));
+    const ContentViewSeams seams =
+        desktopSeams([this]() -> QWidget * { return m_window.get(); }, [start] { return start; });
+    // A chooser that waited for the user in a loop of its own would find no answer here but this one.
+    QTimer::singleShot(5000, m_window.get(), [this] {
+        if (auto *dialog = m_window->findChild<QFileDialog *>())
+            dialog->reject();
+    });
+    QList<QList<QUrl>> answers;
+    for (const bool confirm : {false, true}) {
+        SCOPED_TRACE(confirm);
+        seams.chooseFolder([&answers](const QList<QUrl> &folders) { answers << folders; });
+        auto *dialog = m_window->findChild<QFileDialog *>();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Choose Output Folder"));
+        EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
+        EXPECT_EQ(QDir(dialog->directory()).absolutePath(), start);
+        if (confirm) {
+            dialog->setDirectory(chosen);
+            QMetaObject::invokeMethod(dialog, &QDialog::accept);
+        } else {
+            dialog->reject();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(m_window->findChild<QFileDialog *>(), nullptr);
+    }
+    EXPECT_EQ(answers, (QList<QList<QUrl>>{{QUrl::fromLocalFile(chosen)}}));
 }
 
 } // namespace

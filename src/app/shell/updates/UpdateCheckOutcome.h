@@ -24,11 +24,11 @@ struct AvailableUpdate {
 };
 
 struct UpdateCheckOutcome {
-    enum class Kind { upToDate, updateAvailable, skippedVersion, error };
+    enum class Kind { UpToDate, UpdateAvailable, SkippedVersion, Error };
 
-    Kind kind = Kind::error;
+    Kind kind = Kind::Error;
     bool userInitiated = false;
-    AvailableUpdate update; // the newest release, for updateAvailable and skippedVersion
+    AvailableUpdate update; // the newest release, for UpdateAvailable and SkippedVersion
     QString errorText;      // one sentence for people, for error
 };
 

@@ -103,20 +103,20 @@ void Updater::onSignatureDownloaded(const DownloadResult &result) {
     outcome.userInitiated = m_userInitiated;
     const AvailableUpdate *newest = newestRelease(appcast.items);
     if (!newest || compareVersions(newest->version, m_config.currentVersion) <= 0) {
-        outcome.kind = UpdateCheckOutcome::Kind::upToDate;
+        outcome.kind = UpdateCheckOutcome::Kind::UpToDate;
     } else {
         outcome.update = *newest;
         const QString skipped = skippedVersion();
         const bool wasSkipped = !skipped.isEmpty() && compareVersions(newest->version, skipped) <= 0;
         outcome.kind =
-            wasSkipped ? UpdateCheckOutcome::Kind::skippedVersion : UpdateCheckOutcome::Kind::updateAvailable;
+            wasSkipped ? UpdateCheckOutcome::Kind::SkippedVersion : UpdateCheckOutcome::Kind::UpdateAvailable;
     }
     finish(std::move(outcome));
 }
 
 void Updater::finishWithError(const QString &text) {
     UpdateCheckOutcome outcome;
-    outcome.kind = UpdateCheckOutcome::Kind::error;
+    outcome.kind = UpdateCheckOutcome::Kind::Error;
     outcome.userInitiated = m_userInitiated;
     outcome.errorText = text;
     finish(std::move(outcome));

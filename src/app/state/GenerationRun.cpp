@@ -1,0 +1,150 @@
+#include "GenerationRun.h"
+
+#include "StateField.h"
+#include "writers/SetWriter.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPromise>
+#include <QTimer>
+#include <QtConcurrent>
+
+namespace glyphon {
+
+namespace {
+
+// The one place a run meets the writers.
+PlatformOutcome writePlatformSet(Platform platform, const Image &processed, const QString &folder) {
+    // The default sink prints each failure's documented line as it happens.
+    const WriteReport report = writePlatform(platform, processed, folder);
+    PlatformOutcome outcome;
+    outcome.filesWritten = report.written;
+    for (const Error &failure : report.failures)
+        outcome.failures.append(failure.description());
+    return outcome;
+}
+
+void writeSets(QPromise<PlatformOutcome> &promise, const Image &source, const EffectSettings &effects,
+               const QString &folder, const QList<Platform> &platforms) {
+    const Image processed = applyEffects(source, effects);
+    for (Platform platform : platforms)
+        promise.addResult(writePlatformSet(platform, processed, folder));
+}
+
+} // namespace
+
+QString folderToOffer(const QString &lastOutputFolder) {
+    // A folder deleted or unmounted since: the nearest one above it that is still there.
+    for (QString folder = lastOutputFolder; !folder.isEmpty();) {
+        const QFileInfo info(folder);
+        if (info.isDir())
+            return info.absoluteFilePath();
+        const QString parent = info.path();
+        if (parent == folder || !info.isAbsolute())
+            break;
+        folder = parent;
+    }
+    return QDir::homePath();
+}
+
+GenerationRun::GenerationRun(OpenFolder openFolder, std::chrono::milliseconds successHold, QObject *parent)
+    : QObject(parent), m_openFolder(std::move(openFolder)), m_successHold(successHold) {
+    connect(&m_writers, &QFutureWatcherBase::resultsReadyAt, this, &GenerationRun::takeOutcomes);
+    connect(&m_writers, &QFutureWatcherBase::finished, this, [this] { finish(m_outputFolder); });
+}
+
+GenerationRun::~GenerationRun() {
+    m_writers.waitForFinished();
+}
+
+void GenerationRun::setIsProcessing(bool value) {
+    assignField(this, m_isProcessing, value, &GenerationRun::isProcessingChanged);
+}
+
+void GenerationRun::setHasProgress(bool value) {
+    assignField(this, m_hasProgress, value, &GenerationRun::hasProgressChanged);
+}
+
+void GenerationRun::setHasSuccess(bool value) {
+    assignField(this, m_hasSuccess, value, &GenerationRun::hasSuccessChanged);
+}
+
+void GenerationRun::setProgress(double value) {
+    assignField(this, m_progress, value, &GenerationRun::progressChanged);
+}
+
+void GenerationRun::setTotalProgress(double value) {
+    assignField(this, m_totalProgress, value, &GenerationRun::totalProgressChanged);
+}
+
+void GenerationRun::setOutputFolder(const QString &value) {
+    assignField(this, m_outputFolder, value, &GenerationRun::outputFolderChanged);
+}
+
+void GenerationRun::setOutcome(const QStringList &failures, int filesWritten) {
+    if (failures == m_failureMessages && filesWritten == m_filesWritten)
+        return;
+    m_failureMessages = failures;
+    m_filesWritten = filesWritten;
+    emit generationFailuresChanged();
+}
+
+void GenerationRun::dismissWriteFailures() {
+    assignField(this, m_hasWriteFailures, false, &GenerationRun::hasWriteFailuresChanged);
+}
+
+void GenerationRun::showOutputFolder() {
+    if (m_outputFolder.isEmpty())
+        return;
+    m_outputFolderShown = true;
+    if (m_openFolder)
+        m_openFolder(m_outputFolder);
+}
+
+bool GenerationRun::start(const QString &folder, const Image &source, const EffectSettings &effects,
+                          const QList<Platform> &platforms) {
+    // A second run over the first would interleave their flags; a run over no platform would only report
+    // a success for nothing.
+    if (m_isProcessing || platforms.isEmpty())
+        return false;
+    dismissWriteFailures();
+    setIsProcessing(true);
+    setHasProgress(true);
+    setHasSuccess(false);
+    setOutputFolder(folder);
+    m_outputFolderShown = false;
+    setProgress(0.0);
+    setTotalProgress(double(platforms.size()));
+    setOutcome({}, 0);
+    m_writers.setFuture(QtConcurrent::run(writeSets, source, effects, folder, platforms));
+    return true;
+}
+
+void GenerationRun::takeOutcomes(int begin, int end) {
+    for (int i = begin; i < end; ++i) {
+        const PlatformOutcome outcome = m_writers.resultAt(i);
+        setOutcome(m_failureMessages + outcome.failures, m_filesWritten + outcome.filesWritten);
+        setProgress(m_progress + 1.0);
+    }
+}
+
+void GenerationRun::finish(const QString &folder) {
+    setHasProgress(false);
+    // A run with failures reports them until the user has read them, instead of a success that goes.
+    if (m_failureMessages.isEmpty())
+        setHasSuccess(true);
+    else
+        assignField(this, m_hasWriteFailures, true, &GenerationRun::hasWriteFailuresChanged);
+    QTimer::singleShot(m_successHold, this, [this, folder] { close(folder); });
+}
+
+void GenerationRun::close(const QString &folder) {
+    setIsProcessing(false);
+    setHasSuccess(false);
+    // An empty or untouched folder is no answer to "where are my icons"; one already shown needs no second
+    // window.
+    if (m_filesWritten > 0 && !m_outputFolderShown && m_openFolder)
+        m_openFolder(folder);
+}
+
+} // namespace glyphon

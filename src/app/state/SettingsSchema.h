@@ -1,0 +1,185 @@
+#pragma once
+
+#include "imaging/Color.h"
+#include "writers/OutputSets.h"
+
+#include <QString>
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+namespace glyphon {
+
+enum class SettingType { Flag, Number, Color, Folder };
+
+// What a change of a setting sets off besides writing its own key.
+enum class SettingReaction { None, Save, PreviewAndSave };
+
+struct SettingRange {
+    double minimum = 0.0;
+    double maximum = 0.0;
+    // How far one step of the setting's control moves; 0 when it has none of its own.
+    double step = 0.0;
+};
+
+// One persisted setting: its store key (the name of the property it backs), type, declared default, range,
+// and what a change of it sets off. Settings, the state's properties and the settings panel all read this.
+struct SettingSpec {
+    std::u16string_view key;
+    SettingType type = SettingType::Flag;
+    // A number's default, or a flag's as 0 or 1.
+    double defaultNumber = 0.0;
+    Color defaultColor;
+    SettingRange range;
+    SettingReaction reaction = SettingReaction::None;
+    // A bound key is written the moment its value changes; the others only by saveSettings.
+    bool bound = true;
+    // Restored by "Reset to Defaults"; what the window remembers of itself is not.
+    bool resets = true;
+    // The platform whose set this flag selects for a run.
+    std::optional<Platform> platform;
+
+    QString name() const { return QString::fromUtf16(key.data(), qsizetype(key.size())); }
+
+    static constexpr SettingSpec flag(std::u16string_view key, bool byDefault,
+                                      SettingReaction reaction = SettingReaction::None) {
+        SettingSpec spec{};
+        spec.key = key;
+        spec.defaultNumber = byDefault ? 1.0 : 0.0;
+        spec.reaction = reaction;
+        return spec;
+    }
+    static constexpr SettingSpec number(std::u16string_view key, double byDefault, SettingRange range,
+                                        SettingReaction reaction = SettingReaction::None) {
+        SettingSpec spec{};
+        spec.key = key;
+        spec.type = SettingType::Number;
+        spec.defaultNumber = byDefault;
+        spec.range = range;
+        spec.reaction = reaction;
+        return spec;
+    }
+    static constexpr SettingSpec color(std::u16string_view key, Color byDefault, SettingReaction reaction) {
+        SettingSpec spec{};
+        spec.key = key;
+        spec.type = SettingType::Color;
+        spec.defaultColor = byDefault;
+        spec.range = {0.0, 1.0};
+        spec.reaction = reaction;
+        return spec;
+    }
+    // An absolute folder path, or empty for none.
+    static constexpr SettingSpec folder(std::u16string_view key) {
+        SettingSpec spec{};
+        spec.key = key;
+        spec.type = SettingType::Folder;
+        return spec;
+    }
+    // Whether a run writes this platform's set; every platform is on by default.
+    static constexpr SettingSpec platformFlag(std::u16string_view key, Platform platform) {
+        SettingSpec spec = flag(key, true, SettingReaction::Save);
+        spec.platform = platform;
+        return spec;
+    }
+
+    constexpr SettingSpec unbound() const {
+        SettingSpec spec = *this;
+        spec.bound = false;
+        return spec;
+    }
+    constexpr SettingSpec remembered() const {
+        SettingSpec spec = *this;
+        spec.resets = false;
+        return spec;
+    }
+};
+
+inline constexpr Color defaultTint{0.0, 0.0, 1.0, 1.0};
+
+// Every setting, in the order "Reset to Defaults" restores them. A new setting is one line here plus its
+// widget; loading, saving, clamping and reset walk this table.
+inline constexpr std::array settingsSchema{
+    SettingSpec::platformFlag(u"forMacos", Platform::MacOS),
+    SettingSpec::platformFlag(u"forIos", Platform::IOS),
+    SettingSpec::platformFlag(u"forWatchos", Platform::WatchOS),
+    SettingSpec::platformFlag(u"forAndroid", Platform::Android),
+    SettingSpec::platformFlag(u"forFavicon", Platform::Web),
+    SettingSpec::flag(u"withRoundedCorners", false, SettingReaction::PreviewAndSave),
+    SettingSpec::number(u"roundedCornersPx", 229.0, {100.0, 300.0, 5.0}, SettingReaction::PreviewAndSave),
+    SettingSpec::flag(u"withPadding", false, SettingReaction::PreviewAndSave),
+    SettingSpec::number(u"paddingPx", 100.0, {0.0, 300.0, 10.0}, SettingReaction::PreviewAndSave),
+    SettingSpec::flag(u"withTint", false, SettingReaction::PreviewAndSave),
+    // The tint colour as kept between starts; the colour at start is made from these four.
+    SettingSpec::number(u"tintColorRed", defaultTint.red, {0.0, 1.0}),
+    SettingSpec::number(u"tintColorGreen", defaultTint.green, {0.0, 1.0}),
+    SettingSpec::number(u"tintColorBlue", defaultTint.blue, {0.0, 1.0}),
+    SettingSpec::number(u"tintColorOpacity", defaultTint.alpha, {0.0, 1.0}),
+    // The colour being picked: saved with the effects as four numbers; at start the four above win.
+    SettingSpec::color(u"colorSelection", defaultTint, SettingReaction::PreviewAndSave).unbound(),
+    SettingSpec::number(u"tintOpacity", 0.2, {0.0, 1.0, 0.05}, SettingReaction::PreviewAndSave),
+    // How the window was left: the open Settings panel, the grid (taken up by the first image a window
+    // shows) and the last output and image folders.
+    SettingSpec::flag(u"isExpanded", false).remembered(),
+    SettingSpec::flag(u"showGridView", false).remembered(),
+    SettingSpec::folder(u"lastOutputFolder").remembered(),
+    SettingSpec::folder(u"lastImageFolder").remembered(),
+};
+
+inline constexpr std::size_t settingCount = settingsSchema.size();
+
+// What each type of setting holds.
+template <typename T> struct SettingTypeOf;
+template <> struct SettingTypeOf<bool> { static constexpr SettingType value = SettingType::Flag; };
+template <> struct SettingTypeOf<double> { static constexpr SettingType value = SettingType::Number; };
+template <> struct SettingTypeOf<Color> { static constexpr SettingType value = SettingType::Color; };
+template <> struct SettingTypeOf<QString> { static constexpr SettingType value = SettingType::Folder; };
+
+// A row of the table, typed by what it holds.
+template <typename T> struct Setting {
+    std::size_t index;
+
+    constexpr const SettingSpec &spec() const { return settingsSchema[index]; }
+};
+
+// The setting with this key; a key that is not in the table, or is there with another type, does not
+// compile.
+template <typename T> consteval Setting<T> settingFor(std::u16string_view key) {
+    for (std::size_t i = 0; i < settingCount; ++i)
+        if (settingsSchema[i].key == key && settingsSchema[i].type == SettingTypeOf<T>::value)
+            return {i};
+    throw "no setting of this key and type";
+}
+
+constexpr bool defaultOf(Setting<bool> setting) {
+    return setting.spec().defaultNumber != 0.0;
+}
+constexpr double defaultOf(Setting<double> setting) {
+    return setting.spec().defaultNumber;
+}
+
+// The settings the code names; a new one needs a name here only where code asks for it by name.
+namespace settings {
+inline constexpr auto forMacos = settingFor<bool>(u"forMacos");
+inline constexpr auto forIos = settingFor<bool>(u"forIos");
+inline constexpr auto forWatchos = settingFor<bool>(u"forWatchos");
+inline constexpr auto forAndroid = settingFor<bool>(u"forAndroid");
+inline constexpr auto forFavicon = settingFor<bool>(u"forFavicon");
+inline constexpr auto withRoundedCorners = settingFor<bool>(u"withRoundedCorners");
+inline constexpr auto roundedCornersPx = settingFor<double>(u"roundedCornersPx");
+inline constexpr auto withPadding = settingFor<bool>(u"withPadding");
+inline constexpr auto paddingPx = settingFor<double>(u"paddingPx");
+inline constexpr auto withTint = settingFor<bool>(u"withTint");
+inline constexpr auto tintColorRed = settingFor<double>(u"tintColorRed");
+inline constexpr auto tintColorGreen = settingFor<double>(u"tintColorGreen");
+inline constexpr auto tintColorBlue = settingFor<double>(u"tintColorBlue");
+inline constexpr auto tintColorOpacity = settingFor<double>(u"tintColorOpacity");
+inline constexpr auto colorSelection = settingFor<Color>(u"colorSelection");
+inline constexpr auto tintOpacity = settingFor<double>(u"tintOpacity");
+inline constexpr auto isExpanded = settingFor<bool>(u"isExpanded");
+inline constexpr auto showGridView = settingFor<bool>(u"showGridView");
+inline constexpr auto lastOutputFolder = settingFor<QString>(u"lastOutputFolder");
+inline constexpr auto lastImageFolder = settingFor<QString>(u"lastImageFolder");
+} // namespace settings
+
+} // namespace glyphon
