@@ -48,17 +48,7 @@ int pixelsNear(const QImage &shot, const QRect &rect, const QColor &color, int t
 
 class LayoutScreenshotTest : public WindowFixture {
 protected:
-    QImage capture(const QString &name) {
-        settle();
-        view().settingsGroup()->finishAnimation();
-        QTest::qWait(50);
-        QApplication::processEvents();
-        const QRect area = m_window->frameGeometry();
-        QImage shot =
-            m_window->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
-        EXPECT_TRUE(shot.save(screenshotPath(name)));
-        return shot;
-    }
+    QImage capture(const QString &name) { return captureWindow(screenshotPath(name)); }
 
     void dropFile(const QString &relative) {
         const QString file = sourcePath(relative);

@@ -29,19 +29,11 @@ protected:
     }
 
     QImage capture(const QString &name) {
-        settle();
-        view().settingsGroup()->finishAnimation();
-        QTest::qWait(50);
-        QApplication::processEvents();
-        const QRect area = m_window->frameGeometry();
-        QImage shot =
-            m_window->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
-        const QString folder = QStringLiteral(GLYPHON_SCREENSHOT_DIR);
-        QDir().mkpath(folder);
         const QSize screen = m_window->screen()->size() * m_window->devicePixelRatio();
-        EXPECT_TRUE(shot.save(QDir(folder).filePath(
-            QStringLiteral("fit-%1x%2-%3.png").arg(screen.width()).arg(screen.height()).arg(name))));
-        return shot;
+        return captureWindow(
+            QDir(QStringLiteral(GLYPHON_SCREENSHOT_DIR))
+                .filePath(
+                    QStringLiteral("fit-%1x%2-%3.png").arg(screen.width()).arg(screen.height()).arg(name)));
     }
 
     bool windowScrolls() { return view().scrollArea()->verticalScrollBar()->isVisible(); }

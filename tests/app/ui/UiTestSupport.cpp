@@ -1,12 +1,19 @@
 #include "UiTestSupport.h"
 
+#include "ContentView.h"
+#include "DisclosureGroup.h"
+
 #include <QTest>
 
 #include "imaging/Image.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
 #include <QPainter>
+#include <QScreen>
 #include <QThreadPool>
 
 namespace glyphon::test {
@@ -57,6 +64,19 @@ void WindowFixture::SetUp() {
     m_window = std::make_unique<MainWindow>(state());
     m_window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+QImage WindowFixture::captureWindow(const QString &file) {
+    settle();
+    view().settingsGroup()->finishAnimation();
+    QTest::qWait(50);
+    QApplication::processEvents();
+    const QRect area = m_window->frameGeometry();
+    QImage shot =
+        m_window->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
+    QDir().mkpath(QFileInfo(file).path());
+    EXPECT_TRUE(shot.save(file)) << file.toStdString();
+    return shot;
 }
 
 void WindowFixture::TearDown() {

@@ -48,6 +48,9 @@ protected:
     void TearDown() override;
 
     ContentView &view() { return *m_window->contentView(); }
+    // What the screen shows over the window's area once it has settled, dialogs on top included, saved to
+    // file.
+    QImage captureWindow(const QString &file);
 
     std::unique_ptr<MainWindow> m_window;
 };

@@ -56,17 +56,7 @@ bool isAppColor(QRgb pixel) {
 class WindowScreenshotTest : public WindowFixture {
 protected:
     // What the screen shows over the window's area, dialogs on top of it included.
-    QImage capture(const QString &name) {
-        settle();
-        view().settingsGroup()->finishAnimation();
-        QTest::qWait(50);
-        QApplication::processEvents();
-        const QRect area = m_window->frameGeometry();
-        QImage shot =
-            m_window->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
-        EXPECT_TRUE(shot.save(screenshotPath(name)));
-        return shot;
-    }
+    QImage capture(const QString &name) { return captureWindow(screenshotPath(name)); }
 
     void dropSample() {
         const QString file = sourcePath(QStringLiteral("resources/samples/apple-1024.png"));
