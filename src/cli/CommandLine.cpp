@@ -25,19 +25,19 @@ int fail(QTextStream &err, const Failure &failure) {
     return failure.code;
 }
 
-OptionSpec verboseOption() {
-    return {QStringLiteral("verbose"), QChar(), OptionSpec::Value::None, QString(),
+OptionDeclaration verboseOption() {
+    return {QStringLiteral("verbose"), QChar(), OptionDeclaration::Value::None, QString(),
             QStringLiteral("Also show what Qt and the image libraries report.")};
 }
 
-OptionSpec padToSquareOption() {
-    return {QStringLiteral("pad-to-square"), QChar(), OptionSpec::Value::None, QString(),
+OptionDeclaration padToSquareOption() {
+    return {QStringLiteral("pad-to-square"), QChar(), OptionDeclaration::Value::None, QString(),
             QStringLiteral("Give a source that is not square a transparent margin on its shorter sides, "
                            "centring it on a square as wide as its longer side, before it is validated.")};
 }
 
-OptionSpec helpOption() {
-    return {QStringLiteral("help"), u'h', OptionSpec::Value::None, QString(),
+OptionDeclaration helpOption() {
+    return {QStringLiteral("help"), u'h', OptionDeclaration::Value::None, QString(),
             QStringLiteral("Show this help.")};
 }
 

@@ -26,9 +26,9 @@ struct Failure {
 // Tells the failure on standard error; returns its exit code.
 int fail(QTextStream &err, const Failure &failure);
 
-OptionSpec verboseOption();
-OptionSpec padToSquareOption();
-OptionSpec helpOption();
+OptionDeclaration verboseOption();
+OptionDeclaration padToSquareOption();
+OptionDeclaration helpOption();
 
 // A command's --help: usage, description, the parser's options, SOURCE and the exit codes.
 QString commandHelp(const char *usage, const char *description, const ArgumentParser &parser);

@@ -40,8 +40,8 @@ std::optional<double> parseNumber(const QString &text) {
     return value;
 }
 
-QList<OptionSpec> generateOptions() {
-    using Value = OptionSpec::Value;
+QList<OptionDeclaration> generateOptions() {
+    using Value = OptionDeclaration::Value;
     return {
         {QStringLiteral("output"), u'o', Value::Required, QStringLiteral("DIR"),
          QStringLiteral("Folder to write the icon sets into (created if missing).")},

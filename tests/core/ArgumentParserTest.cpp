@@ -7,7 +7,7 @@ using namespace glyphon;
 namespace {
 
 ArgumentParser parser() {
-    using Value = OptionSpec::Value;
+    using Value = OptionDeclaration::Value;
     return ArgumentParser({{QStringLiteral("output"), u'o', Value::Required, QStringLiteral("DIR"), {}},
                            {QStringLiteral("padding"), QChar(), Value::Optional, QStringLiteral("PX"), {}},
                            {QStringLiteral("force"), QChar(), Value::None, QString(), {}}});
@@ -81,7 +81,7 @@ TEST(ArgumentParser, EverythingAfterTheSeparatorIsAnArgument) {
 }
 
 TEST(ArgumentParser, HelpAlignsAndWrapsTheDescriptions) {
-    using Value = OptionSpec::Value;
+    using Value = OptionDeclaration::Value;
     ArgumentParser p({{QStringLiteral("output"), u'o', Value::Required, QStringLiteral("DIR"),
                        QStringLiteral("Where the files go.")},
                       {QStringLiteral("padding"), QChar(), Value::Optional, QStringLiteral("PX"),

@@ -10,8 +10,8 @@
 
 namespace {
 
-QList<glyphon::OptionSpec> options() {
-    using Value = glyphon::OptionSpec::Value;
+QList<glyphon::OptionDeclaration> options() {
+    using Value = glyphon::OptionDeclaration::Value;
     return {
         {QStringLiteral("verbose"), QChar(), Value::None, QString(),
          QStringLiteral("Also show what Qt and the image libraries report.")},

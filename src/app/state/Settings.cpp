@@ -11,14 +11,14 @@ namespace glyphon {
 
 namespace {
 
-std::optional<SettingValue> storedValue(const SettingSpec &spec, const QVariant &stored) {
-    switch (spec.type) {
+std::optional<SettingValue> storedValue(const SettingDeclaration &declared, const QVariant &stored) {
+    switch (declared.type) {
     case SettingType::Flag:
         if (const auto flag = storedBool(stored))
             return *flag;
         break;
     case SettingType::Number:
-        if (const auto number = storedDouble(stored, spec.range.minimum, spec.range.maximum))
+        if (const auto number = storedDouble(stored, declared.range.minimum, declared.range.maximum))
             return *number;
         break;
     case SettingType::Color:
@@ -45,8 +45,10 @@ QVariant toStored(const SettingValue &value) {
 }
 
 // The value as the setting may hold it, or nothing when it cannot.
-std::optional<SettingValue> admitted(const SettingSpec &spec, SettingValue value) {
-    const auto clamp = [&spec](double v) { return std::clamp(v, spec.range.minimum, spec.range.maximum); };
+std::optional<SettingValue> admitted(const SettingDeclaration &declared, SettingValue value) {
+    const auto clamp = [&declared](double v) {
+        return std::clamp(v, declared.range.minimum, declared.range.maximum);
+    };
     if (double *number = std::get_if<double>(&value)) {
         if (!std::isfinite(*number))
             return std::nullopt;
@@ -66,14 +68,14 @@ std::optional<SettingValue> admitted(const SettingSpec &spec, SettingValue value
 
 } // namespace
 
-SettingValue declaredDefault(const SettingSpec &spec) {
-    switch (spec.type) {
+SettingValue declaredDefault(const SettingDeclaration &declared) {
+    switch (declared.type) {
     case SettingType::Flag:
-        return spec.defaultNumber != 0.0;
+        return declared.defaultNumber != 0.0;
     case SettingType::Number:
-        return spec.defaultNumber;
+        return declared.defaultNumber;
     case SettingType::Color:
-        return spec.defaultColor;
+        return declared.defaultColor;
     case SettingType::Folder:
         break;
     }
@@ -89,16 +91,16 @@ Settings::Settings(QSettings &store, QObject *parent) : QObject(parent), m_store
 }
 
 void Settings::assign(std::size_t index, SettingValue value, Origin origin) {
-    const SettingSpec &spec = settingsSchema[index];
+    const SettingDeclaration &declared = settingsSchema[index];
     if (value.index() != m_values[index].index())
         return;
-    const auto accepted = admitted(spec, std::move(value));
+    const auto accepted = admitted(declared, std::move(value));
     if (!accepted || *accepted == m_values[index])
         return;
     m_values[index] = *accepted;
-    if (spec.bound && origin == Origin::Change)
-        m_store.setValue(spec.name(), toStored(*accepted));
-    if (m_reacting && spec.reaction != SettingReaction::None)
+    if (declared.bound && origin == Origin::Change)
+        m_store.setValue(declared.name(), toStored(*accepted));
+    if (m_reacting && declared.reaction != SettingReaction::None)
         save(m_store);
     emit changed(int(index));
 }

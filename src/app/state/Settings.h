@@ -65,6 +65,6 @@ private:
 };
 
 // The value a setting declares as its default.
-SettingValue declaredDefault(const SettingSpec &spec);
+SettingValue declaredDefault(const SettingDeclaration &declared);
 
 } // namespace glyphon

@@ -25,7 +25,7 @@ struct SettingRange {
 
 // One persisted setting: its store key (the name of the property it backs), type, declared default, range,
 // and what a change of it sets off. Settings, the state's properties and the settings panel all read this.
-struct SettingSpec {
+struct SettingDeclaration {
     std::u16string_view key;
     SettingType type = SettingType::Flag;
     // A number's default, or a flag's as 0 or 1.
@@ -42,56 +42,57 @@ struct SettingSpec {
 
     QString name() const { return QString::fromUtf16(key.data(), qsizetype(key.size())); }
 
-    static constexpr SettingSpec flag(std::u16string_view key, bool byDefault,
-                                      SettingReaction reaction = SettingReaction::None) {
-        SettingSpec spec{};
-        spec.key = key;
-        spec.defaultNumber = byDefault ? 1.0 : 0.0;
-        spec.reaction = reaction;
-        return spec;
+    static constexpr SettingDeclaration flag(std::u16string_view key, bool byDefault,
+                                             SettingReaction reaction = SettingReaction::None) {
+        SettingDeclaration declared{};
+        declared.key = key;
+        declared.defaultNumber = byDefault ? 1.0 : 0.0;
+        declared.reaction = reaction;
+        return declared;
     }
-    static constexpr SettingSpec number(std::u16string_view key, double byDefault, SettingRange range,
-                                        SettingReaction reaction = SettingReaction::None) {
-        SettingSpec spec{};
-        spec.key = key;
-        spec.type = SettingType::Number;
-        spec.defaultNumber = byDefault;
-        spec.range = range;
-        spec.reaction = reaction;
-        return spec;
+    static constexpr SettingDeclaration number(std::u16string_view key, double byDefault, SettingRange range,
+                                               SettingReaction reaction = SettingReaction::None) {
+        SettingDeclaration declared{};
+        declared.key = key;
+        declared.type = SettingType::Number;
+        declared.defaultNumber = byDefault;
+        declared.range = range;
+        declared.reaction = reaction;
+        return declared;
     }
-    static constexpr SettingSpec color(std::u16string_view key, Color byDefault, SettingReaction reaction) {
-        SettingSpec spec{};
-        spec.key = key;
-        spec.type = SettingType::Color;
-        spec.defaultColor = byDefault;
-        spec.range = {0.0, 1.0};
-        spec.reaction = reaction;
-        return spec;
+    static constexpr SettingDeclaration color(std::u16string_view key, Color byDefault,
+                                              SettingReaction reaction) {
+        SettingDeclaration declared{};
+        declared.key = key;
+        declared.type = SettingType::Color;
+        declared.defaultColor = byDefault;
+        declared.range = {0.0, 1.0};
+        declared.reaction = reaction;
+        return declared;
     }
     // An absolute folder path, or empty for none.
-    static constexpr SettingSpec folder(std::u16string_view key) {
-        SettingSpec spec{};
-        spec.key = key;
-        spec.type = SettingType::Folder;
-        return spec;
+    static constexpr SettingDeclaration folder(std::u16string_view key) {
+        SettingDeclaration declared{};
+        declared.key = key;
+        declared.type = SettingType::Folder;
+        return declared;
     }
     // Whether a run writes this platform's set; every platform is on by default.
-    static constexpr SettingSpec platformFlag(std::u16string_view key, Platform platform) {
-        SettingSpec spec = flag(key, true, SettingReaction::Save);
-        spec.platform = platform;
-        return spec;
+    static constexpr SettingDeclaration platformFlag(std::u16string_view key, Platform platform) {
+        SettingDeclaration declared = flag(key, true, SettingReaction::Save);
+        declared.platform = platform;
+        return declared;
     }
 
-    constexpr SettingSpec unbound() const {
-        SettingSpec spec = *this;
-        spec.bound = false;
-        return spec;
+    constexpr SettingDeclaration unbound() const {
+        SettingDeclaration declared = *this;
+        declared.bound = false;
+        return declared;
     }
-    constexpr SettingSpec remembered() const {
-        SettingSpec spec = *this;
-        spec.resets = false;
-        return spec;
+    constexpr SettingDeclaration remembered() const {
+        SettingDeclaration declared = *this;
+        declared.resets = false;
+        return declared;
     }
 };
 
@@ -100,30 +101,31 @@ inline constexpr Color defaultTint{0.0, 0.0, 1.0, 1.0};
 // Every setting, in the order "Reset to Defaults" restores them. A new setting is one line here plus its
 // widget; loading, saving, clamping and reset walk this table.
 inline constexpr std::array settingsSchema{
-    SettingSpec::platformFlag(u"forMacos", Platform::MacOS),
-    SettingSpec::platformFlag(u"forIos", Platform::IOS),
-    SettingSpec::platformFlag(u"forWatchos", Platform::WatchOS),
-    SettingSpec::platformFlag(u"forAndroid", Platform::Android),
-    SettingSpec::platformFlag(u"forFavicon", Platform::Web),
-    SettingSpec::flag(u"withRoundedCorners", false, SettingReaction::PreviewAndSave),
-    SettingSpec::number(u"roundedCornersPx", 229.0, {100.0, 300.0, 5.0}, SettingReaction::PreviewAndSave),
-    SettingSpec::flag(u"withPadding", false, SettingReaction::PreviewAndSave),
-    SettingSpec::number(u"paddingPx", 100.0, {0.0, 300.0, 10.0}, SettingReaction::PreviewAndSave),
-    SettingSpec::flag(u"withTint", false, SettingReaction::PreviewAndSave),
+    SettingDeclaration::platformFlag(u"forMacos", Platform::MacOS),
+    SettingDeclaration::platformFlag(u"forIos", Platform::IOS),
+    SettingDeclaration::platformFlag(u"forWatchos", Platform::WatchOS),
+    SettingDeclaration::platformFlag(u"forAndroid", Platform::Android),
+    SettingDeclaration::platformFlag(u"forFavicon", Platform::Web),
+    SettingDeclaration::flag(u"withRoundedCorners", false, SettingReaction::PreviewAndSave),
+    SettingDeclaration::number(u"roundedCornersPx", 229.0, {100.0, 300.0, 5.0},
+                               SettingReaction::PreviewAndSave),
+    SettingDeclaration::flag(u"withPadding", false, SettingReaction::PreviewAndSave),
+    SettingDeclaration::number(u"paddingPx", 100.0, {0.0, 300.0, 10.0}, SettingReaction::PreviewAndSave),
+    SettingDeclaration::flag(u"withTint", false, SettingReaction::PreviewAndSave),
     // The tint colour as kept between starts; the colour at start is made from these four.
-    SettingSpec::number(u"tintColorRed", defaultTint.red, {0.0, 1.0}),
-    SettingSpec::number(u"tintColorGreen", defaultTint.green, {0.0, 1.0}),
-    SettingSpec::number(u"tintColorBlue", defaultTint.blue, {0.0, 1.0}),
-    SettingSpec::number(u"tintColorOpacity", defaultTint.alpha, {0.0, 1.0}),
+    SettingDeclaration::number(u"tintColorRed", defaultTint.red, {0.0, 1.0}),
+    SettingDeclaration::number(u"tintColorGreen", defaultTint.green, {0.0, 1.0}),
+    SettingDeclaration::number(u"tintColorBlue", defaultTint.blue, {0.0, 1.0}),
+    SettingDeclaration::number(u"tintColorOpacity", defaultTint.alpha, {0.0, 1.0}),
     // The colour being picked: saved with the effects as four numbers; at start the four above win.
-    SettingSpec::color(u"colorSelection", defaultTint, SettingReaction::PreviewAndSave).unbound(),
-    SettingSpec::number(u"tintOpacity", 0.2, {0.0, 1.0, 0.05}, SettingReaction::PreviewAndSave),
+    SettingDeclaration::color(u"colorSelection", defaultTint, SettingReaction::PreviewAndSave).unbound(),
+    SettingDeclaration::number(u"tintOpacity", 0.2, {0.0, 1.0, 0.05}, SettingReaction::PreviewAndSave),
     // How the window was left: the open Settings panel, the grid (taken up by the first image a window
     // shows) and the last output and image folders.
-    SettingSpec::flag(u"isExpanded", false).remembered(),
-    SettingSpec::flag(u"showGridView", false).remembered(),
-    SettingSpec::folder(u"lastOutputFolder").remembered(),
-    SettingSpec::folder(u"lastImageFolder").remembered(),
+    SettingDeclaration::flag(u"isExpanded", false).remembered(),
+    SettingDeclaration::flag(u"showGridView", false).remembered(),
+    SettingDeclaration::folder(u"lastOutputFolder").remembered(),
+    SettingDeclaration::folder(u"lastImageFolder").remembered(),
 };
 
 inline constexpr std::size_t settingCount = settingsSchema.size();
@@ -139,7 +141,7 @@ template <> struct SettingTypeOf<QString> { static constexpr SettingType value =
 template <typename T> struct Setting {
     std::size_t index;
 
-    constexpr const SettingSpec &spec() const { return settingsSchema[index]; }
+    constexpr const SettingDeclaration &declared() const { return settingsSchema[index]; }
 };
 
 // The setting with this key; a key that is not in the table, or is there with another type, does not
@@ -152,10 +154,10 @@ template <typename T> consteval Setting<T> settingFor(std::u16string_view key) {
 }
 
 constexpr bool defaultOf(Setting<bool> setting) {
-    return setting.spec().defaultNumber != 0.0;
+    return setting.declared().defaultNumber != 0.0;
 }
 constexpr double defaultOf(Setting<double> setting) {
-    return setting.spec().defaultNumber;
+    return setting.declared().defaultNumber;
 }
 
 // The settings the code names; a new one needs a name here only where code asks for it by name.

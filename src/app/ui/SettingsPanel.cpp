@@ -55,7 +55,7 @@ QCheckBox *makeCheckBox(const QString &title, const QString &help, QWidget *pare
 // A slider over the setting's declared range, in its declared steps.
 ValueSlider *makeSlider(Setting<double> setting, int units, const QString &name, const QString &help,
                         QWidget *parent) {
-    const SettingRange &range = setting.spec().range;
+    const SettingRange &range = setting.declared().range;
     auto *slider = new ValueSlider(range.minimum, range.maximum, range.step, units, parent);
     slider->setFixedWidth(sliderWidth);
     slider->setToolTip(help);

@@ -84,12 +84,12 @@ QString nearestName(const QString &typed, const QStringList &known) {
                          [&](const QString &name) { return name.toLower().startsWith(word); });
 }
 
-ArgumentParser::ArgumentParser(QList<OptionSpec> options) : m_options(std::move(options)) {}
+ArgumentParser::ArgumentParser(QList<OptionDeclaration> options) : m_options(std::move(options)) {}
 
-const OptionSpec *ArgumentParser::find(const QString &longName) const {
-    for (const OptionSpec &spec : m_options)
-        if (spec.name == longName)
-            return &spec;
+const OptionDeclaration *ArgumentParser::find(const QString &longName) const {
+    for (const OptionDeclaration &declared : m_options)
+        if (declared.name == longName)
+            return &declared;
     return nullptr;
 }
 
@@ -99,15 +99,16 @@ bool ArgumentParser::fail(const QString &message) {
 }
 
 // Saying the same thing twice is harmless; saying two different things leaves us guessing which was meant.
-bool ArgumentParser::record(const OptionSpec &spec, const QString &value, const QString &typed) {
+bool ArgumentParser::record(const OptionDeclaration &declared, const QString &value, const QString &typed) {
     for (const Given &given : std::as_const(m_given)) {
-        if (given.name != spec.name)
+        if (given.name != declared.name)
             continue;
         if (given.value == value)
             return true;
-        return fail(u"--%1 is given twice (%2, then %3); give it once"_s.arg(spec.name, given.typed, typed));
+        return fail(
+            u"--%1 is given twice (%2, then %3); give it once"_s.arg(declared.name, given.typed, typed));
     }
-    m_given.append({spec.name, value, typed});
+    m_given.append({declared.name, value, typed});
     return true;
 }
 
@@ -118,10 +119,10 @@ bool ArgumentParser::parse(const QStringList &arguments) {
     m_strayValue.clear();
     m_error.clear();
     bool onlyPositional = false;
-    const OptionSpec *bareOptional = nullptr;
+    const OptionDeclaration *bareOptional = nullptr;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &word = arguments[i];
-        const OptionSpec *previousBare = std::exchange(bareOptional, nullptr);
+        const OptionDeclaration *previousBare = std::exchange(bareOptional, nullptr);
         if (onlyPositional || word == u"-" || !word.startsWith(u'-')) {
             if (previousBare && isNumber(word) && m_strayValue.isEmpty()) {
                 m_strayOption = previousBare->name;
@@ -139,55 +140,55 @@ bool ArgumentParser::parse(const QStringList &arguments) {
         const qsizetype equals = body.indexOf(u'=');
         const QString name = equals < 0 ? body : body.left(equals);
         const QString typed = (doubleDash ? u"--"_s : u"-"_s) + name;
-        const OptionSpec *spec = nullptr;
+        const OptionDeclaration *declared = nullptr;
         if (doubleDash) {
-            spec = find(name);
+            declared = find(name);
         } else if (name.size() == 1) {
-            for (const OptionSpec &option : m_options)
+            for (const OptionDeclaration &option : m_options)
                 if (option.shortName == name[0])
-                    spec = &option;
+                    declared = &option;
         }
-        if (!spec) {
+        if (!declared) {
             // "-platform", as Qt spells its options, is matched against the long names too.
             QStringList names;
-            for (const OptionSpec &option : m_options)
+            for (const OptionDeclaration &option : m_options)
                 names << option.name;
             const QString near = nearestName(name, names);
             return fail(near.isEmpty() ? u"unknown option %1"_s.arg(typed)
                                        : u"unknown option %1; did you mean --%2?"_s.arg(typed, near));
         }
         const QString attached = equals < 0 ? QString() : body.mid(equals + 1);
-        switch (spec->value) {
-        case OptionSpec::Value::None:
+        switch (declared->value) {
+        case OptionDeclaration::Value::None:
             if (equals >= 0)
                 return fail(u"%1 takes no value"_s.arg(typed));
-            if (!record(*spec, {}, typed))
+            if (!record(*declared, {}, typed))
                 return false;
             break;
-        case OptionSpec::Value::Optional:
+        case OptionDeclaration::Value::Optional:
             if (equals >= 0 && attached.isEmpty())
                 return fail(u"%1= has no value; write %1=%2, or %1 alone for the default"_s.arg(
-                    typed, spec->valueName));
+                    typed, declared->valueName));
             if (equals < 0)
-                bareOptional = spec;
-            if (!record(*spec, attached, word))
+                bareOptional = declared;
+            if (!record(*declared, attached, word))
                 return false;
             break;
-        case OptionSpec::Value::Required:
+        case OptionDeclaration::Value::Required:
             if (equals >= 0) {
                 if (attached.isEmpty())
-                    return fail(u"%1= has no value; write %1=%2"_s.arg(typed, spec->valueName));
-                if (!record(*spec, attached, word))
+                    return fail(u"%1= has no value; write %1=%2"_s.arg(typed, declared->valueName));
+                if (!record(*declared, attached, word))
                     return false;
                 break;
             }
             if (i + 1 >= arguments.size())
-                return fail(u"%1 needs a %2"_s.arg(typed, spec->valueName));
+                return fail(u"%1 needs a %2"_s.arg(typed, declared->valueName));
             if (looksLikeOption(arguments[i + 1]))
                 return fail(
-                    u"%1 needs a %2, not the option %3"_s.arg(typed, spec->valueName, arguments[i + 1]));
+                    u"%1 needs a %2, not the option %3"_s.arg(typed, declared->valueName, arguments[i + 1]));
             ++i;
-            if (!record(*spec, arguments[i], typed + u' ' + arguments[i]))
+            if (!record(*declared, arguments[i], typed + u' ' + arguments[i]))
                 return false;
             break;
         }
@@ -213,13 +214,13 @@ QString ArgumentParser::attachedValueHint() const {
 
 QString ArgumentParser::optionsHelp() const {
     QStringList left;
-    for (const OptionSpec &spec : m_options) {
-        QString text = spec.shortName.isNull() ? QString() : u"-%1, "_s.arg(spec.shortName);
-        text += u"--"_s + spec.name;
-        if (spec.value == OptionSpec::Value::Required)
-            text += u' ' + spec.valueName;
-        else if (spec.value == OptionSpec::Value::Optional)
-            text += u"[="_s + spec.valueName + u']';
+    for (const OptionDeclaration &declared : m_options) {
+        QString text = declared.shortName.isNull() ? QString() : u"-%1, "_s.arg(declared.shortName);
+        text += u"--"_s + declared.name;
+        if (declared.value == OptionDeclaration::Value::Required)
+            text += u' ' + declared.valueName;
+        else if (declared.value == OptionDeclaration::Value::Optional)
+            text += u"[="_s + declared.valueName + u']';
         left << text;
     }
     qsizetype column = 0;

@@ -8,7 +8,7 @@ namespace glyphon {
 
 // One option of a command. An optional value is only ever attached ("--padding=PX"), so the word after a
 // bare "--padding" stays an argument of its own.
-struct OptionSpec {
+struct OptionDeclaration {
     enum class Value { None, Required, Optional };
     QString name;
     QChar shortName;
@@ -21,7 +21,7 @@ struct OptionSpec {
 // own options, a slip gets a hint, and every mistake is reported as one line.
 class ArgumentParser {
 public:
-    explicit ArgumentParser(QList<OptionSpec> options);
+    explicit ArgumentParser(QList<OptionDeclaration> options);
 
     // arguments: the words after the program and command names. False on a usage error, which error() tells.
     bool parse(const QStringList &arguments);
@@ -47,11 +47,11 @@ private:
         QString value;
         QString typed;
     };
-    const OptionSpec *find(const QString &longName) const;
+    const OptionDeclaration *find(const QString &longName) const;
     bool fail(const QString &message);
-    bool record(const OptionSpec &spec, const QString &value, const QString &typed);
+    bool record(const OptionDeclaration &declared, const QString &value, const QString &typed);
 
-    QList<OptionSpec> m_options;
+    QList<OptionDeclaration> m_options;
     QList<Given> m_given;
     QStringList m_positional;
     QString m_strayOption;

@@ -27,15 +27,15 @@ TEST(SettingsSchema, EveryKeyIsUniqueAndNamesThePropertyItBacks) {
                                QMetaType::fromType<QString>()};
     std::set<std::u16string_view> keys;
     const QMetaObject &state = ContentViewState::staticMetaObject;
-    for (const SettingSpec &spec : settingsSchema) {
-        SCOPED_TRACE(spec.name().toStdString());
-        EXPECT_TRUE(keys.insert(spec.key).second);
+    for (const SettingDeclaration &declared : settingsSchema) {
+        SCOPED_TRACE(declared.name().toStdString());
+        EXPECT_TRUE(keys.insert(declared.key).second);
         // A colour is no property type, and the image folder is kept for the file dialog alone.
-        if (spec.type == SettingType::Color || spec.key == u"lastImageFolder")
+        if (declared.type == SettingType::Color || declared.key == u"lastImageFolder")
             continue;
-        const int index = state.indexOfProperty(spec.name().toLatin1().constData());
+        const int index = state.indexOfProperty(declared.name().toLatin1().constData());
         ASSERT_GE(index, 0);
-        EXPECT_EQ(state.property(index).metaType(), types[int(spec.type)]);
+        EXPECT_EQ(state.property(index).metaType(), types[int(declared.type)]);
     }
 }
 
@@ -44,11 +44,11 @@ TEST(SettingsSchema, TheEffectDefaultsAreTheEnginesAndEveryDefaultIsInItsRange) 
     EXPECT_EQ(defaultOf(settings::roundedCornersPx), engine.roundedCornersPx);
     EXPECT_EQ(defaultOf(settings::paddingPx), engine.paddingPx);
     EXPECT_EQ(defaultOf(settings::tintOpacity), engine.tintOpacity);
-    EXPECT_EQ(settings::colorSelection.spec().defaultColor, engine.colorSelection);
-    for (const SettingSpec &spec : settingsSchema)
-        if (spec.type == SettingType::Number) {
-            EXPECT_GE(spec.defaultNumber, spec.range.minimum) << spec.name().toStdString();
-            EXPECT_LE(spec.defaultNumber, spec.range.maximum) << spec.name().toStdString();
+    EXPECT_EQ(settings::colorSelection.declared().defaultColor, engine.colorSelection);
+    for (const SettingDeclaration &declared : settingsSchema)
+        if (declared.type == SettingType::Number) {
+            EXPECT_GE(declared.defaultNumber, declared.range.minimum) << declared.name().toStdString();
+            EXPECT_LE(declared.defaultNumber, declared.range.maximum) << declared.name().toStdString();
         }
 }
 
@@ -84,9 +84,9 @@ TEST_F(SettingsPart, ABoundKeyIsWrittenAtOnceAndAReactionSavesTheRest) {
 
     values.setValue(settings::forIos, false);
     QStringList expected{QStringLiteral("isExpanded"), QStringLiteral("tintColorGreen")};
-    for (const SettingSpec &spec : settingsSchema)
-        if (spec.reaction != SettingReaction::None)
-            expected << spec.name();
+    for (const SettingDeclaration &declared : settingsSchema)
+        if (declared.reaction != SettingReaction::None)
+            expected << declared.name();
     expected.sort();
     QStringList keys = store().allKeys();
     keys.sort();
@@ -110,14 +110,15 @@ TEST_F(SettingsPart, LoadingWritesNothingBackEvenWhatItHadToClamp) {
 TEST_F(SettingsPart, ResetRestoresInTableOrderAndLeavesWhatTheWindowRemembers) {
     Settings values(store());
     for (std::size_t i = 0; i < settingCount; ++i) {
-        const SettingSpec &spec = settingsSchema[i];
-        switch (spec.type) {
+        const SettingDeclaration &declared = settingsSchema[i];
+        switch (declared.type) {
         case SettingType::Flag:
-            values.setValueAt(i, SettingValue(!std::get<bool>(declaredDefault(spec))));
+            values.setValueAt(i, SettingValue(!std::get<bool>(declaredDefault(declared))));
             break;
         case SettingType::Number:
-            values.setValueAt(i, SettingValue(spec.range.maximum == spec.defaultNumber ? spec.range.minimum
-                                                                                       : spec.range.maximum));
+            values.setValueAt(i, SettingValue(declared.range.maximum == declared.defaultNumber
+                                                  ? declared.range.minimum
+                                                  : declared.range.maximum));
             break;
         case SettingType::Color:
             values.setValueAt(i, SettingValue(Color{1.0, 0.5, 0.0, 1.0}));
