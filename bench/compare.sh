@@ -49,18 +49,7 @@ big() {
 if [ -f "$shared/bulb-2048.png" ]; then big flat-4096.png "$shared/bulb-2048.png"; else big flat-4096.png "${sources[0]}"; fi
 [ -f "$shared/photo-1024.jpg" ] && big photo-4096.png "$shared/photo-1024.jpg"
 
-# Wall seconds, peak resident kilobytes and CPU seconds (user + system) of one run into a fresh folder.
-measure() {
-    local out=$1
-    shift
-    rm -rf "$out"
-    /usr/bin/time -f "%e %M %U %S" -o "$work/time.txt" "$@" >/dev/null 2>&1 || {
-        echo "failed: $*" >&2
-        exit 1
-    }
-    awk '{printf "%s %s %.2f\n", $1, $2, $3 + $4}' "$work/time.txt"
-}
-median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+. "$root/bench/measure.sh"
 column() { cut -d' ' -f"$2" "$1" | median; }
 ratio() { echo "$1 / $2" | bc -l; }
 bytes() { find "$1" -type f \( -name '*.png' -o -name '*.ico' \) -print0 | xargs -0 cat | wc -c; }
