@@ -39,11 +39,6 @@ EffectSettings everyEffect() {
     return settings;
 }
 
-QByteArray readAll(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // One line per file: path, pixel size (or "-" for text) and SHA-256, sorted by path.
 QMap<QString, QString> describeTree(const QString &root) {
     QMap<QString, QString> lines;
@@ -56,7 +51,8 @@ QMap<QString, QString> describeTree(const QString &root) {
             const QSize pixels = QImageReader(path).size();
             size = QStringLiteral("%1x%2").arg(pixels.width()).arg(pixels.height());
         }
-        const QByteArray hash = QCryptographicHash::hash(readAll(path), QCryptographicHash::Sha256).toHex();
+        const QByteArray hash =
+            QCryptographicHash::hash(test::fileBytes(path), QCryptographicHash::Sha256).toHex();
         lines.insert(relative, size + QLatin1Char(' ') + QString::fromLatin1(hash));
     }
     return lines;
@@ -127,12 +123,12 @@ TEST_P(GoldenTree, FiveSetsAreExactlyAsRecorded) {
     }
 
     // Names, pixel sizes and bytes in one comparison, so a failure shows every line that moved.
-    EXPECT_EQ(listing(written).toStdString(), QString::fromUtf8(readAll(listingPath)).toStdString());
+    EXPECT_EQ(listing(written).toStdString(), QString::fromUtf8(test::fileBytes(listingPath)).toStdString());
 
     // Text files again as data: a failure then says what changed, not only that a hash did.
     for (const QString &relative : written.keys()) {
-        const QByteArray actual = readAll(out.filePath(relative));
-        const QByteArray expected = readAll(goldenDir + QLatin1Char('/') + relative);
+        const QByteArray actual = test::fileBytes(out.filePath(relative));
+        const QByteArray expected = test::fileBytes(goldenDir + QLatin1Char('/') + relative);
         if (relative.endsWith(QLatin1String(".json"))) {
             QJsonParseError error{};
             const QJsonDocument document = QJsonDocument::fromJson(actual, &error);

@@ -35,11 +35,6 @@ const WebPng webPngs[] = {
     {"favicon-96x96.png", 96},       {"apple-icon.png", 192},
 };
 
-QByteArray readAll(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 quint16 le16(const QByteArray &bytes, qsizetype at) {
     return qFromLittleEndian<quint16>(bytes.constData() + at);
 }
@@ -152,7 +147,7 @@ TEST_F(WebSet, FaviconIcoIsOne16PixelImageWithAlpha) {
     painter.end();
     ASSERT_TRUE(write(Image(picture)).failures.isEmpty());
 
-    const IcoImage ico = parseIco(readAll(favIcon(QStringLiteral("favicon.ico"))));
+    const IcoImage ico = parseIco(test::fileBytes(favIcon(QStringLiteral("favicon.ico"))));
     ASSERT_EQ(ico.width, 16);
     ASSERT_EQ(ico.height, 16);
     EXPECT_EQ(ico.bitsPerPixel, 32);
@@ -188,7 +183,7 @@ TEST_F(WebSet, WriteIcoKeepsToTheFormatsEdgeLimit) {
     const QString path = dir.filePath(QStringLiteral("big.ico"));
     const Result<void> big = writeIco(path, 256, 256, source);
     ASSERT_TRUE(big) << big.error().description().toStdString();
-    EXPECT_EQ(quint8(readAll(path).at(6)), 0); // 256 is stored as 0
+    EXPECT_EQ(quint8(test::fileBytes(path).at(6)), 0); // 256 is stored as 0
     EXPECT_EQ(QImage(path, "ICO").size(), QSize(256, 256));
     const QString hugePath = dir.filePath(QStringLiteral("huge.ico"));
     const Result<void> huge = writeIco(hugePath, 257, 257, source);
@@ -200,11 +195,11 @@ TEST_F(WebSet, WriteIcoKeepsToTheFormatsEdgeLimit) {
 
 TEST_F(WebSet, TextFilesAreTheResourcesUnchangedAndNameWrittenIcons) {
     ASSERT_TRUE(write().failures.isEmpty());
-    const QByteArray manifest = readAll(favIcon(QStringLiteral("manifest.json")));
-    const QByteArray config = readAll(favIcon(QStringLiteral("browser_config.xml")));
-    EXPECT_EQ(manifest,
-              readAll(test::sourcePath(QStringLiteral("resources/web/favicon_android_manifest.json"))));
-    EXPECT_EQ(config, readAll(test::sourcePath(QStringLiteral("resources/web/browser_config.xml"))));
+    const QByteArray manifest = test::fileBytes(favIcon(QStringLiteral("manifest.json")));
+    const QByteArray config = test::fileBytes(favIcon(QStringLiteral("browser_config.xml")));
+    EXPECT_EQ(manifest, test::fileBytes(
+                            test::sourcePath(QStringLiteral("resources/web/favicon_android_manifest.json"))));
+    EXPECT_EQ(config, test::fileBytes(test::sourcePath(QStringLiteral("resources/web/browser_config.xml"))));
 
     // Every icon the two files point browsers at must be one the writer made, at the size claimed.
     const QJsonArray icons =

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -14,6 +15,11 @@ QString sourcePath(const QString &relative) {
 
 QString dataPath(const QString &name) {
     return QDir(QStringLiteral(GLYPHON_TEST_DATA)).filePath(name);
+}
+
+QByteArray fileBytes(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 ToolRun runTool(const QString &program, const QStringList &arguments, const QByteArray &input) {

@@ -14,6 +14,9 @@ QString sourcePath(const QString &relative);
 // A file of tests/data.
 QString dataPath(const QString &name);
 
+// Every byte of a file; empty when it cannot be read.
+QByteArray fileBytes(const QString &path);
+
 // The programs tests run, by their Debian paths: another program of the same name may come first on PATH.
 // scripts/install-deps.sh installs each; a missing one fails the test that runs it.
 inline const QString imageMagickConvert = QStringLiteral("/usr/bin/convert-im6.q16");

@@ -17,8 +17,7 @@ class SettingsPart : public StateFixture {
 protected:
     QByteArray fileText() {
         store().sync();
-        QFile file(path(QStringLiteral("settings.ini")));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return test::fileBytes(path(QStringLiteral("settings.ini")));
     }
 };
 
