@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libgl-dev
     libdeflate-dev libsodium-dev
     googletest libgtest-dev libbenchmark-dev
-    imagemagick pngcheck icoutils
+    imagemagick pngcheck icoutils icnsutils aapt chromium
     desktop-file-utils appstream
     xvfb xauth
 )
