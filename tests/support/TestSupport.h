@@ -39,4 +39,12 @@ bool waitUntil(const std::function<bool()> &condition, int deadlineMs = 20000);
 // A square premultiplied canvas filled with one colour.
 QImage filled(int edge, const QColor &color);
 
+// The bundled sample at this edge under a translucent band: flat clear areas, smooth shading, hard and
+// soft edges and every degree of alpha, premultiplied as the renderer hands pictures on.
+QImage iconPicture(int edge);
+
+// The largest channel difference between two pictures, premultiplied: how far apart they look over any
+// background. Only over the pixels opaque in the first when asked; 256 when the sizes differ.
+int premultipliedDistance(const QImage &expected, const QImage &actual, bool opaqueOnly = false);
+
 } // namespace glyphon::test
