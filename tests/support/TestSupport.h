@@ -22,6 +22,7 @@ QByteArray fileBytes(const QString &path);
 inline const QString imageMagickConvert = QStringLiteral("/usr/bin/convert-im6.q16");
 inline const QString pngcheck = QStringLiteral("/usr/bin/pngcheck");
 inline const QString icotool = QStringLiteral("/usr/bin/icotool");
+inline const QString icns2png = QStringLiteral("/usr/bin/icns2png");
 
 struct ToolRun {
     int exitCode = -1;
