@@ -156,3 +156,19 @@ TEST(PngEncoder, SameImageGivesSameBytesOnAnyThread) {
     pngOf(big);
     EXPECT_EQ(pngOf(small), first);
 }
+
+TEST(PngEncoder, OpaquePicturesCanGoWithoutAnAlphaChannel) {
+    QImage flat = flatArt(96);
+    for (int y = 0; y < flat.height(); ++y)
+        for (int x = 0; x < flat.width(); ++x)
+            if (qAlpha(flat.pixel(x, y)) < 255)
+                flat.setPixel(x, y, qRgb(30, 90, 200));
+    for (const QImage &image : {noise(97, 61, false), flat}) {
+        const Result<QByteArray> png = encodeOpaquePng(image);
+        ASSERT_TRUE(png) << png.error().description().toStdString();
+        EXPECT_EQ(png->at(25), 2) << "colour type: RGB";
+        EXPECT_TRUE(pngcheckAccepts(*png));
+        expectDecodesTo(*png, expectedStraight(image));
+        EXPECT_FALSE(QImage::fromData(*png).hasAlphaChannel());
+    }
+}

@@ -84,6 +84,17 @@ void straightRow(const quint32 *in, uchar *out, int width) {
     }
 }
 
+// One row of premultiplied ARGB32 as R, G, B bytes: an opaque pixel's colour, or what a translucent one
+// shows over black.
+void rgbRow(const quint32 *in, uchar *out, int width) {
+    for (int x = 0; x < width; ++x) {
+        const quint32 p = in[x];
+        out[x * 3] = uchar(p >> 16);
+        out[x * 3 + 1] = uchar(p >> 8);
+        out[x * 3 + 2] = uchar(p);
+    }
+}
+
 // Flat art (icons, emoji) repeats its left neighbour so often that unfiltered rows compress best.
 // A sample of rows decides.
 bool looksFlat(const QImage &image) {
@@ -153,9 +164,9 @@ Error outOfMemory() {
     return {ErrorKind::EncodeFailed, {}, QStringLiteral("the PNG encoder ran out of memory")};
 }
 
-} // namespace
+enum class Channels { Rgb = 3, Rgba = 4 };
 
-Result<QByteArray> encodePng(const QImage &image) {
+Result<QByteArray> encode(const QImage &image, Channels channels) {
     if (image.isNull())
         return Error{ErrorKind::EncodeFailed, {}, QStringLiteral("there is no picture to encode")};
     const QImage source = image.format() == QImage::Format_ARGB32_Premultiplied
@@ -163,8 +174,9 @@ Result<QByteArray> encodePng(const QImage &image) {
                               : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const int width = source.width();
     const int height = source.height();
-    const size_t rowBytes = size_t(width) * 4;
+    const size_t rowBytes = size_t(width) * size_t(channels);
     const bool flat = looksFlat(source);
+    const auto toBytes = channels == Channels::Rgb ? rgbRow : straightRow;
 
     thread_local Scratch rowScratch, rawScratch, compressedScratch;
     // Straight rows, the current one and the one above it.
@@ -177,11 +189,11 @@ Result<QByteArray> encodePng(const QImage &image) {
         uchar *out = raw + (rowBytes + 1) * size_t(y);
         if (flat || y == 0) {
             *out = FilterNone;
-            straightRow(reinterpret_cast<const quint32 *>(source.constScanLine(y)), out + 1, width);
+            toBytes(reinterpret_cast<const quint32 *>(source.constScanLine(y)), out + 1, width);
             std::memcpy(row, out + 1, rowBytes);
         } else {
             *out = FilterUp;
-            straightRow(reinterpret_cast<const quint32 *>(source.constScanLine(y)), row, width);
+            toBytes(reinterpret_cast<const quint32 *>(source.constScanLine(y)), row, width);
             upFilter(row, above, out + 1, rowBytes);
         }
     }
@@ -205,16 +217,26 @@ Result<QByteArray> encodePng(const QImage &image) {
     uchar ihdr[13];
     qToBigEndian<quint32>(quint32(width), ihdr);
     qToBigEndian<quint32>(quint32(height), ihdr + 4);
-    ihdr[8] = 8;  // bits per sample
-    ihdr[9] = 6;  // RGBA
-    ihdr[10] = 0; // deflate
-    ihdr[11] = 0; // adaptive filtering
-    ihdr[12] = 0; // not interlaced
+    ihdr[8] = 8;                                 // bits per sample
+    ihdr[9] = channels == Channels::Rgb ? 2 : 6; // colour type: RGB or RGBA
+    ihdr[10] = 0;                                // deflate
+    ihdr[11] = 0;                                // adaptive filtering
+    ihdr[12] = 0;                                // not interlaced
     appendChunk(out, "IHDR", ihdr, sizeof ihdr);
     appendChunk(out, "IDAT", compressed, compressedSize);
     appendChunk(out, "IEND", nullptr, 0);
     compressedScratch.trim();
     return out;
+}
+
+} // namespace
+
+Result<QByteArray> encodePng(const QImage &image) {
+    return encode(image, Channels::Rgba);
+}
+
+Result<QByteArray> encodeOpaquePng(const QImage &image) {
+    return encode(image, Channels::Rgb);
 }
 
 } // namespace glyphon
