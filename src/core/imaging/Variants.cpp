@@ -1,5 +1,7 @@
 #include "Variants.h"
 
+#include "Resampler.h"
+
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -14,9 +16,9 @@ QImage blankLike(const QImage &bitmap) {
     return canvas;
 }
 
-// Rec. 709 luma of straight (unpremultiplied) channels.
-int luma(QRgb straight) {
-    return int(std::lround(0.2126 * qRed(straight) + 0.7152 * qGreen(straight) + 0.0722 * qBlue(straight)));
+// Rec. 709 luma of the channels.
+int luma(QRgb pixel) {
+    return int(std::lround(0.2126 * qRed(pixel) + 0.7152 * qGreen(pixel) + 0.0722 * qBlue(pixel)));
 }
 
 } // namespace
@@ -49,27 +51,49 @@ Image tintedVariant(const Image &art) {
 }
 
 Image monochromeVariant(const Image &art) {
-    const bool useLuminance = isOpaque(art);
-    QImage straight = art.bitmap().convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < straight.height(); ++y) {
-        auto *row = reinterpret_cast<QRgb *>(straight.scanLine(y));
-        for (int x = 0; x < straight.width(); ++x) {
-            const int coverage = useLuminance ? luma(row[x]) : qAlpha(row[x]);
-            row[x] = qRgba(255, 255, 255, coverage);
+    return silhouette(art, coverageOf(art));
+}
+
+Coverage coverageOf(const Image &art) {
+    return isOpaque(art) ? Coverage::Luminance : Coverage::Alpha;
+}
+
+// Lightness is read from the premultiplied colour, i.e. as seen over black, so whatever is transparent in
+// luminance mode adds no coverage.
+Image silhouette(const Image &art, Coverage coverage) {
+    QImage shape = art.bitmap().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (shape.isNull())
+        return art;
+    for (int y = 0; y < shape.height(); ++y) {
+        auto *row = reinterpret_cast<QRgb *>(shape.scanLine(y));
+        for (int x = 0; x < shape.width(); ++x) {
+            const int level = coverage == Coverage::Alpha ? qAlpha(row[x]) : luma(row[x]);
+            row[x] = qRgba(level, level, level, level);
         }
     }
-    return Image(straight.convertToFormat(QImage::Format_ARGB32_Premultiplied), art.size());
+    return Image(shape, art.size());
+}
+
+// A margin halfway between two pixels goes to the larger picture, whichever way the fraction's rounding
+// error leans.
+Placement centredPlacement(int canvasEdge, double fraction) {
+    const double exact = canvasEdge * (1.0 - fraction) / 2.0;
+    const int margin = int(std::ceil(exact - 0.5 - 1e-9));
+    return {canvasEdge - 2 * margin, margin};
 }
 
 Image insetArt(const Image &art, double scale) {
     const QImage &bitmap = art.bitmap();
     QImage canvas = blankLike(bitmap);
+    const double fraction = std::clamp(scale, 0.0, 1.0);
+    const Placement across = centredPlacement(bitmap.width(), fraction);
+    const Placement down = centredPlacement(bitmap.height(), fraction);
+    if (across.edge < 1 || down.edge < 1)
+        return Image(canvas, art.size());
+    const QImage inner = resample(bitmap, across.edge, down.edge);
     QPainter painter(&canvas);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QSizeF inner = QSizeF(bitmap.size()) * std::clamp(scale, 0.0, 1.0);
-    const QRectF target((bitmap.width() - inner.width()) / 2.0, (bitmap.height() - inner.height()) / 2.0,
-                        inner.width(), inner.height());
-    painter.drawImage(target, bitmap);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(across.margin, down.margin, inner);
     painter.end();
     return Image(canvas, art.size());
 }

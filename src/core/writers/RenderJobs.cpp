@@ -6,6 +6,7 @@
 #include "imaging/Resampler.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace glyphon {
 
@@ -74,6 +75,32 @@ QList<Result<QByteArray>> renderIcons(const Image &image, const QList<RenderJob>
             results.append(unrenderable(job.edge));
         else
             results.append(at->made.at(at->encodings.indexOf(job.encoding)));
+    }
+    return results;
+}
+
+QList<QImage> renderSquares(const Image &image, const QList<int> &edges) {
+    QList<int> distinct;
+    for (const int edge : edges)
+        if (edge >= 1 && !distinct.contains(edge))
+            distinct.append(edge);
+    std::sort(distinct.begin(), distinct.end(), std::greater<>());
+    QList<QImage> made(distinct.size());
+    if (!distinct.isEmpty() && !image.isNull()) {
+        SourceLevels levels(image.bitmap());
+        QList<QSize> sizes;
+        for (const int edge : distinct)
+            sizes.append(QSize(edge, edge));
+        levels.prepare(sizes);
+        QImage *const out = made.data();
+        parallelFor(int(distinct.size()),
+                    [&](int i) { out[i] = levels.render(distinct.at(i), distinct.at(i)); });
+    }
+    QList<QImage> results;
+    results.reserve(edges.size());
+    for (const int edge : edges) {
+        const qsizetype at = distinct.indexOf(edge);
+        results.append(at < 0 ? QImage() : made.at(at));
     }
     return results;
 }

@@ -20,4 +20,9 @@ struct RenderJob {
 // path: the caller knows which file each job was for.
 QList<Result<QByteArray>> renderIcons(const Image &image, const QList<RenderJob> &jobs);
 
+// The whole image at each square edge, unencoded, for pictures composed from several renders: each
+// distinct edge is resampled once from the full picture, spread over the cores. One entry per edge, in
+// order; a null image where no picture could be made.
+QList<QImage> renderSquares(const Image &image, const QList<int> &edges);
+
 } // namespace glyphon
