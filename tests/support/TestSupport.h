@@ -23,6 +23,7 @@ inline const QString imageMagickConvert = QStringLiteral("/usr/bin/convert-im6.q
 inline const QString pngcheck = QStringLiteral("/usr/bin/pngcheck");
 inline const QString icotool = QStringLiteral("/usr/bin/icotool");
 inline const QString icns2png = QStringLiteral("/usr/bin/icns2png");
+inline const QString aapt2 = QStringLiteral("/usr/bin/aapt2");
 
 struct ToolRun {
     int exitCode = -1;
