@@ -60,6 +60,9 @@ QList<OptionDeclaration> generateOptions() {
          QStringLiteral("Use FILE as the tinted appearance instead of deriving it.")},
         {QStringLiteral("monochrome-source"), QChar(), Value::Required, QStringLiteral("FILE"),
          QStringLiteral("Use FILE as the Android monochrome layer instead of deriving it.")},
+        {QStringLiteral("android-inset"), QChar(), Value::Required, QStringLiteral("DP"),
+         QStringLiteral("Inset the art DP from each edge of the 108 dp Android adaptive layers, 0 to 42 "
+                        "(default 21: inside the 66 dp safe zone).")},
         {QStringLiteral("app-name"), QChar(), Value::Required, QStringLiteral("NAME"),
          QStringLiteral("The app's name in the web manifest (default App).")},
         {QStringLiteral("icon-name"), QChar(), Value::Required, QStringLiteral("NAME"),
@@ -200,6 +203,16 @@ Result<GenerationInputs, Failure> parseInputs(const ArgumentParser &parser) {
         return iconName.error();
     inputs.iconName = *iconName;
     inputs.hashNames = parser.isSet(QStringLiteral("hash-names"));
+    if (parser.isSet(QStringLiteral("android-inset"))) {
+        const QString text = parser.value(QStringLiteral("android-inset"));
+        const auto inset = parseNumber(text);
+        if (!inset || *inset < 0 || *inset > maxAndroidInsetDp)
+            return Failure{UsageError,
+                           QStringLiteral("--android-inset: \"%1\" is not an inset from 0 to %2 dp")
+                               .arg(text)
+                               .arg(maxAndroidInsetDp)};
+        inputs.androidInsetDp = *inset;
+    }
     for (const auto &[option, picture] :
          {std::pair{QStringLiteral("dark-source"), &inputs.darkSource},
           std::pair{QStringLiteral("tinted-source"), &inputs.tintedSource},

@@ -165,6 +165,9 @@ TEST(Cli, BadOptionValuesExitTwoNamingTheOption) {
         {QStringLiteral("--dark-source=/nonexistent/dark.png"), QStringLiteral("--dark-source")},
         {QStringLiteral("--monochrome-source=") + sample() + QStringLiteral(".missing"),
          QStringLiteral("--monochrome-source")},
+        {QStringLiteral("--android-inset=43"), QStringLiteral("--android-inset")},
+        {QStringLiteral("--android-inset=-1"), QStringLiteral("--android-inset")},
+        {QStringLiteral("--android-inset=wide"), QStringLiteral("--android-inset")},
     };
     for (const auto &[option, named] : cases) {
         const auto r =
@@ -205,6 +208,34 @@ TEST(Cli, HandMadeAppearancesMustBeSquareBeforeAnythingIsWritten) {
         EXPECT_TRUE(r.err.contains(QStringLiteral("not square"))) << r.err.toStdString();
         EXPECT_FALSE(QDir(out).exists());
     }
+}
+
+TEST(Cli, AndroidAdaptiveTakesAnInsetAndAHandMadeMonochrome) {
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const QString damaged = glyphon::test::dataPath(QStringLiteral("not-an-image.png"));
+    auto r = runCli({QStringLiteral("generate"), sample(), QStringLiteral("-o"), out,
+                     QStringLiteral("--platforms=android-adaptive"), QStringLiteral("--monochrome-source"),
+                     damaged});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains(damaged)) << r.err.toStdString();
+    EXPECT_FALSE(QDir(out).exists());
+
+    // Opaque blue: a hand-made shape with no alpha counts by its lightness.
+    const QString shape = writePicture(dir, 300, 300, "shape.png");
+    r = runCli({QStringLiteral("generate"), sample(), QStringLiteral("-o"), out,
+                QStringLiteral("--platforms=android-adaptive"), QStringLiteral("--android-inset=30"),
+                QStringLiteral("--monochrome-source=") + shape});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err, QStringLiteral("Android adaptive: done\n"));
+    const QImage monochrome(
+        QDir(out).filePath(QStringLiteral("Android-adaptive/res/mipmap-mdpi/ic_launcher_monochrome.png")));
+    ASSERT_EQ(monochrome.size(), QSize(108, 108));
+    EXPECT_EQ(qAlpha(monochrome.pixel(29, 54)), 0);
+    EXPECT_NEAR(qAlpha(monochrome.pixel(30, 54)), 108, 1);
+    EXPECT_NEAR(qAlpha(monochrome.pixel(77, 54)), 108, 1);
+    EXPECT_EQ(qAlpha(monochrome.pixel(78, 54)), 0);
+    EXPECT_TRUE(QFile::exists(QDir(out).filePath(QStringLiteral("Android-adaptive/playstore-icon.png"))));
 }
 
 TEST(Cli, WarningClassSourceIsWrittenWithAWarning) {
