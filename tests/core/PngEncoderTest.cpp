@@ -156,3 +156,26 @@ TEST(PngEncoder, SameImageGivesSameBytesOnAnyThread) {
     pngOf(big);
     EXPECT_EQ(pngOf(small), first);
 }
+
+TEST(PngEncoder, OpaqueFilesHaveNoAlphaChannelAndKeepEveryColour) {
+    // Both compression roads, and a picture that is not opaque: its alpha is left out as it shows over black.
+    for (const QImage &image : {noise(97, 61, false), flatArt(180), noise(33, 17, true)}) {
+        const Result<QByteArray> png = encodePngRgb(image);
+        ASSERT_TRUE(png) << png.error().description().toStdString();
+        EXPECT_EQ(uchar(png->at(25)), 2) << "IHDR colour type";
+        EXPECT_TRUE(pngcheckAccepts(*png));
+        const QByteArray magick = test::runTool(test::imageMagickConvert,
+                                                {QStringLiteral("png:-"), QStringLiteral("-depth"),
+                                                 QStringLiteral("8"), QStringLiteral("rgb:-")},
+                                                *png)
+                                      .output;
+        QByteArray want;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb p = reinterpret_cast<const QRgb *>(image.constScanLine(y))[x]; // premultiplied
+                want.append(char(qRed(p))).append(char(qGreen(p))).append(char(qBlue(p)));
+            }
+        EXPECT_EQ(magick, want);
+    }
+    EXPECT_FALSE(encodePngRgb(QImage()));
+}

@@ -153,9 +153,20 @@ Error outOfMemory() {
     return {ErrorKind::EncodeFailed, {}, QStringLiteral("the PNG encoder ran out of memory")};
 }
 
-} // namespace
+// One row of premultiplied ARGB32 as RGB bytes, the alpha left out: what a picture shows over black,
+// and exactly its colours when it is opaque.
+void opaqueRow(const quint32 *in, uchar *out, int width) {
+    for (int x = 0; x < width; ++x) {
+        const quint32 p = in[x];
+        out[x * 3] = uchar(p >> 16);
+        out[x * 3 + 1] = uchar(p >> 8);
+        out[x * 3 + 2] = uchar(p);
+    }
+}
 
-Result<QByteArray> encodePng(const QImage &image) {
+enum class PngColour { Rgba, Rgb };
+
+Result<QByteArray> encode(const QImage &image, PngColour colour) {
     if (image.isNull())
         return Error{ErrorKind::EncodeFailed, {}, QStringLiteral("there is no picture to encode")};
     const QImage source = image.format() == QImage::Format_ARGB32_Premultiplied
@@ -163,11 +174,13 @@ Result<QByteArray> encodePng(const QImage &image) {
                               : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const int width = source.width();
     const int height = source.height();
-    const size_t rowBytes = size_t(width) * 4;
+    const int channels = colour == PngColour::Rgba ? 4 : 3;
+    const auto toBytes = colour == PngColour::Rgba ? straightRow : opaqueRow;
+    const size_t rowBytes = size_t(width) * size_t(channels);
     const bool flat = looksFlat(source);
 
     thread_local Scratch rowScratch, rawScratch, compressedScratch;
-    // Straight rows, the current one and the one above it.
+    // Converted rows, the current one and the one above it.
     uchar *rows = rowScratch.get(rowBytes * 2);
     const size_t rawSize = (rowBytes + 1) * size_t(height);
     uchar *raw = rawScratch.get(rawSize);
@@ -177,11 +190,11 @@ Result<QByteArray> encodePng(const QImage &image) {
         uchar *out = raw + (rowBytes + 1) * size_t(y);
         if (flat || y == 0) {
             *out = FilterNone;
-            straightRow(reinterpret_cast<const quint32 *>(source.constScanLine(y)), out + 1, width);
+            toBytes(reinterpret_cast<const quint32 *>(source.constScanLine(y)), out + 1, width);
             std::memcpy(row, out + 1, rowBytes);
         } else {
             *out = FilterUp;
-            straightRow(reinterpret_cast<const quint32 *>(source.constScanLine(y)), row, width);
+            toBytes(reinterpret_cast<const quint32 *>(source.constScanLine(y)), row, width);
             upFilter(row, above, out + 1, rowBytes);
         }
     }
@@ -205,16 +218,26 @@ Result<QByteArray> encodePng(const QImage &image) {
     uchar ihdr[13];
     qToBigEndian<quint32>(quint32(width), ihdr);
     qToBigEndian<quint32>(quint32(height), ihdr + 4);
-    ihdr[8] = 8;  // bits per sample
-    ihdr[9] = 6;  // RGBA
-    ihdr[10] = 0; // deflate
-    ihdr[11] = 0; // adaptive filtering
-    ihdr[12] = 0; // not interlaced
+    ihdr[8] = 8;                                 // bits per sample
+    ihdr[9] = colour == PngColour::Rgba ? 6 : 2; // RGBA or RGB
+    ihdr[10] = 0;                                // deflate
+    ihdr[11] = 0;                                // adaptive filtering
+    ihdr[12] = 0;                                // not interlaced
     appendChunk(out, "IHDR", ihdr, sizeof ihdr);
     appendChunk(out, "IDAT", compressed, compressedSize);
     appendChunk(out, "IEND", nullptr, 0);
     compressedScratch.trim();
     return out;
+}
+
+} // namespace
+
+Result<QByteArray> encodePng(const QImage &image) {
+    return encode(image, PngColour::Rgba);
+}
+
+Result<QByteArray> encodePngRgb(const QImage &image) {
+    return encode(image, PngColour::Rgb);
 }
 
 } // namespace glyphon
