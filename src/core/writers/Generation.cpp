@@ -32,7 +32,8 @@ WriteReport writeTarget(Platform platform, const Generation &generation, const Q
     case Platform::WatchOS:
     case Platform::Android:
     case Platform::Web:
-        return writePlatform(platform, generation.processed(), outputFolder, sink);
+        return writePlatform(platform, generation.processed(), outputFolder, sink,
+                             generation.inputs().background);
     case Platform::IOSSingle:
         return writeIosSingle(generation, outputFolder, sink);
     case Platform::WatchOSSingle:

@@ -13,9 +13,6 @@
 
 namespace glyphon {
 
-// The background the opaque outputs are filled with and the Icon Composer fill, unless chosen otherwise.
-inline constexpr Color defaultBackground{1.0, 1.0, 1.0, 1.0};
-
 // Everything a run is made from besides the platforms and the folder.
 struct GenerationInputs {
     // The source as loaded (and padded to a square if asked), before any effect.
