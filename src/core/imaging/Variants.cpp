@@ -1,7 +1,10 @@
 #include "Variants.h"
 
+#include "ParallelFor.h"
+
 #include <QPainter>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace glyphon {
@@ -19,33 +22,234 @@ int luma(QRgb straight) {
     return int(std::lround(0.2126 * qRed(straight) + 0.7152 * qGreen(straight) + 0.0722 * qBlue(straight)));
 }
 
+double luma(const Color &c) {
+    return 0.2126 * c.red + 0.7152 * c.green + 0.0722 * c.blue;
+}
+
+double chroma(const Color &c) {
+    return std::max({c.red, c.green, c.blue}) - std::min({c.red, c.green, c.blue});
+}
+
+int channel(double value) {
+    return int(std::lround(std::clamp(value, 0.0, 1.0) * 255.0));
+}
+
+// Runs body over bands of rows spread over the cores: whole-picture passes on a 1024 icon are a few
+// milliseconds each, and a band keeps the scheduling cost out of the row loop.
+void forRows(int height, const std::function<void(int first, int last)> &body) {
+    constexpr int band = 64;
+    const int bands = (height + band - 1) / band;
+    parallelFor(bands, [&](int i) { body(i * band, std::min(height, (i + 1) * band)); });
+}
+
+// A straight-colour pass over a premultiplied picture: each pixel out of f(straight pixel, row).
+template <typename F> Image mapStraight(const Image &picture, F f) {
+    const QImage straight = picture.bitmap().convertToFormat(QImage::Format_ARGB32);
+    QImage out(straight.size(), QImage::Format_ARGB32);
+    if (out.isNull())
+        return picture;
+    forRows(straight.height(), [&](int first, int last) {
+        for (int y = first; y < last; ++y) {
+            const auto *in = reinterpret_cast<const QRgb *>(straight.constScanLine(y));
+            auto *row = reinterpret_cast<QRgb *>(out.scanLine(y));
+            for (int x = 0; x < straight.width(); ++x)
+                row[x] = f(in[x], y);
+        }
+    });
+    return Image(out.convertToFormat(QImage::Format_ARGB32_Premultiplied), picture.size());
+}
+
+// The per-channel median of a band two pixels wide around the edge, and whether nearly all of it lies
+// within a JPEG's noise of that colour; nothing when any of it is not opaque.
+std::optional<QRgb> flatEdge(const QImage &bitmap) {
+    const int w = bitmap.width();
+    const int h = bitmap.height();
+    constexpr int ring = 2;
+    if (w < 4 * ring || h < 4 * ring)
+        return std::nullopt;
+    std::array<std::array<int, 256>, 3> histogram{};
+    QList<QRgb> pixels;
+    pixels.reserve(2 * ring * (w + h));
+    bool opaque = true;
+    const auto visit = [&](QRgb p) {
+        opaque = opaque && qAlpha(p) == 255;
+        pixels.append(p);
+        ++histogram[0][size_t(qRed(p))];
+        ++histogram[1][size_t(qGreen(p))];
+        ++histogram[2][size_t(qBlue(p))];
+    };
+    for (int y = 0; y < h; ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(bitmap.constScanLine(y));
+        const bool edgeRow = y < ring || y >= h - ring;
+        for (int x = 0; x < w; ++x) {
+            visit(row[x]);
+            if (!edgeRow && x == ring - 1)
+                x = w - ring - 1;
+        }
+    }
+    if (!opaque)
+        return std::nullopt;
+    const auto median = [&](const std::array<int, 256> &counts) {
+        qsizetype seen = 0;
+        for (int value = 0; value < 256; ++value)
+            if ((seen += counts[size_t(value)]) * 2 >= pixels.size())
+                return value;
+        return 255;
+    };
+    const QRgb ground = qRgb(median(histogram[0]), median(histogram[1]), median(histogram[2]));
+    constexpr int noise = 12;
+    const auto close = [&](QRgb p) {
+        return std::abs(qRed(p) - qRed(ground)) <= noise && std::abs(qGreen(p) - qGreen(ground)) <= noise &&
+               std::abs(qBlue(p) - qBlue(ground)) <= noise;
+    };
+    const qsizetype flat = std::count_if(pixels.cbegin(), pixels.cend(), close);
+    if (flat * 100 < pixels.size() * 95)
+        return std::nullopt;
+    return ground;
+}
+
+// Alpha-weighted mean lightness and colourfulness (0 … 1) of the visible pixels.
+struct Tone {
+    double lightness = 0.0;
+    double chroma = 0.0;
+    double weight = 0.0;
+};
+
+Tone toneOf(const QImage &premultiplied) {
+    const QImage straight = premultiplied.convertToFormat(QImage::Format_ARGB32);
+    Tone tone;
+    for (int y = 0; y < straight.height(); ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(straight.constScanLine(y));
+        for (int x = 0; x < straight.width(); ++x) {
+            const double a = qAlpha(row[x]) / 255.0;
+            if (a == 0.0)
+                continue;
+            const Color c{qRed(row[x]) / 255.0, qGreen(row[x]) / 255.0, qBlue(row[x]) / 255.0, 1.0};
+            tone.lightness += a * luma(c);
+            tone.chroma += a * chroma(c);
+            tone.weight += a;
+        }
+    }
+    if (tone.weight > 0.0) {
+        tone.lightness /= tone.weight;
+        tone.chroma /= tone.weight;
+    }
+    return tone;
+}
+
 } // namespace
 
 Image flattenOnto(const Image &image, const Color &background) {
-    QImage canvas(image.bitmap().size(), QImage::Format_ARGB32_Premultiplied);
-    QColor ground = background.toQColor();
-    ground.setAlphaF(1.0);
-    canvas.fill(ground);
-    QPainter painter(&canvas);
-    painter.drawImage(0, 0, image.bitmap());
-    painter.end();
+    const QImage source = image.bitmap().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage canvas(source.size(), QImage::Format_ARGB32_Premultiplied);
+    if (canvas.isNull())
+        return image;
+    const quint32 r = quint32(channel(background.red));
+    const quint32 g = quint32(channel(background.green));
+    const quint32 b = quint32(channel(background.blue));
+    // Source-over in integers: colour + ground × (255 − alpha) / 255, rounded, never above 255 since a
+    // premultiplied channel never exceeds its alpha.
+    forRows(source.height(), [&](int first, int last) {
+        for (int y = first; y < last; ++y) {
+            const auto *in = reinterpret_cast<const quint32 *>(source.constScanLine(y));
+            auto *out = reinterpret_cast<quint32 *>(canvas.scanLine(y));
+            for (int x = 0; x < source.width(); ++x) {
+                const quint32 p = in[x];
+                const quint32 rest = 255u - (p >> 24);
+                const auto over = [rest](quint32 colour, quint32 ground) {
+                    return colour + (ground * rest + 127u) / 255u;
+                };
+                out[x] = 0xff000000u | (over((p >> 16) & 0xff, r) << 16) | (over((p >> 8) & 0xff, g) << 8) |
+                         over(p & 0xff, b);
+            }
+        }
+    });
     return Image(canvas, image.size());
 }
 
-Image darkVariant(const Image &art) {
+Foreground separateForeground(const Image &art) {
+    const QImage straight = art.bitmap().convertToFormat(QImage::Format_ARGB32);
+    const std::optional<QRgb> edge = flatEdge(straight);
+    if (!edge)
+        return {art, std::nullopt};
+    const double ground[3] = {qRed(*edge) / 255.0, qGreen(*edge) / 255.0, qBlue(*edge) / 255.0};
+    // Differences up to twice the noise tolerated on the edge count as ground, so a compressed picture's
+    // speckles around its art do not stay behind as faint dots; beyond that, coverage rises.
+    constexpr double floor = 24.0 / 255.0;
+    const Image removed = mapStraight(art, [&](QRgb p, int) {
+        const double c[3] = {qRed(p) / 255.0, qGreen(p) / 255.0, qBlue(p) / 255.0};
+        // The least coverage at which some colour within 0 … 1 over the ground gives this pixel.
+        double alpha = 0.0;
+        for (int i = 0; i < 3; ++i) {
+            if (c[i] > ground[i])
+                alpha = std::max(alpha, (c[i] - ground[i]) / (1.0 - ground[i]));
+            else if (c[i] < ground[i])
+                alpha = std::max(alpha, (ground[i] - c[i]) / ground[i]);
+        }
+        alpha = alpha <= floor ? 0.0 : (alpha - floor) / (1.0 - floor);
+        if (alpha == 0.0)
+            return qRgba(0, 0, 0, 0);
+        int colour[3];
+        for (int i = 0; i < 3; ++i)
+            colour[i] = channel(ground[i] + (c[i] - ground[i]) / alpha);
+        return qRgba(colour[0], colour[1], colour[2], channel(alpha));
+    });
+    return {removed, Color{ground[0], ground[1], ground[2], 1.0}};
+}
+
+Image darkForeground(const Foreground &foreground) {
+    const Image &art = foreground.image;
+    // A picture that fills its square has no mark to recolour: the system shows it as it is.
+    if (!foreground.ground && isOpaque(art))
+        return art;
+    const Tone tone = toneOf(art.bitmap());
+    if (tone.weight == 0.0 || tone.chroma >= 0.12)
+        return art;
+    const std::optional<Color> &ground = foreground.ground;
+    if (ground && chroma(*ground) >= 0.2 && luma(*ground) >= 0.3) {
+        const QRgb colour = qRgb(channel(ground->red), channel(ground->green), channel(ground->blue));
+        return mapStraight(art, [colour](QRgb p, int) { return (colour & 0xffffff) | (p & 0xff000000); });
+    }
+    if (tone.lightness < 0.5)
+        return mapStraight(art, [](QRgb p, int) {
+            return qRgba(255 - qRed(p), 255 - qGreen(p), 255 - qBlue(p), qAlpha(p));
+        });
     return art;
 }
 
-Image tintedVariant(const Image &art) {
-    QImage grey = art.bitmap().convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < grey.height(); ++y) {
-        auto *row = reinterpret_cast<QRgb *>(grey.scanLine(y));
-        for (int x = 0; x < grey.width(); ++x) {
-            const int level = luma(row[x]);
-            row[x] = qRgba(level, level, level, qAlpha(row[x]));
-        }
+Image darkVariant(const Image &art) {
+    return darkForeground(separateForeground(art));
+}
+
+Image tintedForeground(const Foreground &foreground) {
+    const Image &art = foreground.image;
+    const QImage straight = art.bitmap().convertToFormat(QImage::Format_ARGB32);
+    int lightest = 0;
+    for (int y = 0; y < straight.height(); ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(straight.constScanLine(y));
+        for (int x = 0; x < straight.width(); ++x)
+            if (qAlpha(row[x]) >= 128)
+                lightest = std::max(lightest, luma(row[x]));
     }
-    return Image(grey.convertToFormat(QImage::Format_ARGB32_Premultiplied), art.size());
+    // A mark too dark to stretch (black ink) is shown as its silhouette.
+    const bool silhouette = lightest < 51;
+    const double last = std::max(1, straight.height() - 1);
+    return mapStraight(art, [&](QRgb p, int y) {
+        const double grey = silhouette ? 1.0 : std::min(1.0, double(luma(p)) / lightest);
+        const int level = channel(grey * (1.0 - 0.3 * y / last));
+        return qRgba(level, level, level, qAlpha(p));
+    });
+}
+
+Image tintedVariant(const Image &art) {
+    return flattenOnto(tintedForeground(separateForeground(art)), Color{0.0, 0.0, 0.0, 1.0});
+}
+
+Image greyscale(const Image &picture) {
+    return mapStraight(picture, [](QRgb p, int) {
+        const int level = luma(p);
+        return qRgba(level, level, level, qAlpha(p));
+    });
 }
 
 Image monochromeVariant(const Image &art) {
