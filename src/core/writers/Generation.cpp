@@ -1,5 +1,6 @@
 #include "Generation.h"
 
+#include "AppleArtwork.h"
 #include "NewTargets.h"
 #include "SetWriter.h"
 
@@ -11,6 +12,8 @@ namespace glyphon {
 struct Generation::Cache {
     std::once_flag processedOnce;
     Image processed;
+    std::once_flag appleOnce;
+    std::unique_ptr<AppleArtwork> apple;
 };
 
 Generation::Generation(GenerationInputs inputs)
@@ -22,6 +25,11 @@ const Image &Generation::processed() const {
     std::call_once(m_cache->processedOnce,
                    [this] { m_cache->processed = applyEffects(m_inputs.source, m_inputs.effects); });
     return m_cache->processed;
+}
+
+const AppleArtwork &Generation::appleArtwork() const {
+    std::call_once(m_cache->appleOnce, [this] { m_cache->apple = std::make_unique<AppleArtwork>(m_inputs); });
+    return *m_cache->apple;
 }
 
 WriteReport writeTarget(Platform platform, const Generation &generation, const QString &outputFolder,

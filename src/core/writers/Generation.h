@@ -13,6 +13,8 @@
 
 namespace glyphon {
 
+class AppleArtwork;
+
 // Everything a run is made from besides the platforms and the folder.
 struct GenerationInputs {
     // The source as loaded (and padded to a square if asked), before any effect.
@@ -46,6 +48,8 @@ public:
     const GenerationInputs &inputs() const { return m_inputs; }
     // The source with every effect applied: what the classic sets are cut from.
     const Image &processed() const;
+    // The 1024 files of the single-size Apple sets and the Icon Composer document.
+    const AppleArtwork &appleArtwork() const;
 
 private:
     struct Cache;
