@@ -164,9 +164,47 @@ void opaqueRow(const quint32 *in, uchar *out, int width) {
     }
 }
 
-enum class PngColour { Rgba, Rgb };
+// One row of a grey premultiplied picture as one grey byte per pixel, its red channel, over black.
+void greyRow(const quint32 *in, uchar *out, int width) {
+    for (int x = 0; x < width; ++x)
+        out[x] = uchar(in[x] >> 16);
+}
 
-Result<QByteArray> encode(const QImage &image, PngColour colour) {
+// One row of a grey premultiplied picture as straight grey and alpha bytes.
+void greyAlphaRow(const quint32 *in, uchar *out, int width) {
+    const auto &table = unpremultiplyTable();
+    for (int x = 0; x < width; ++x) {
+        const quint32 p = in[x];
+        const quint32 alpha = p >> 24;
+        const quint32 grey = (p >> 16) & 0xff;
+        out[x * 2] = alpha == 255 ? uchar(grey) : alpha == 0 ? 0 : table[alpha * 256 + grey];
+        out[x * 2 + 1] = uchar(alpha);
+    }
+}
+
+struct Layout {
+    int channels;
+    void (*toBytes)(const quint32 *, uchar *, int);
+    uchar colourType;
+};
+
+Layout layoutOf(PngColour colour) {
+    switch (colour) {
+    case PngColour::Rgb:
+        return {3, opaqueRow, 2};
+    case PngColour::Grey:
+        return {1, greyRow, 0};
+    case PngColour::GreyAlpha:
+        return {2, greyAlphaRow, 4};
+    case PngColour::Rgba:
+        break;
+    }
+    return {4, straightRow, 6};
+}
+
+} // namespace
+
+Result<QByteArray> encodePng(const QImage &image, PngColour colour) {
     if (image.isNull())
         return Error{ErrorKind::EncodeFailed, {}, QStringLiteral("there is no picture to encode")};
     const QImage source = image.format() == QImage::Format_ARGB32_Premultiplied
@@ -174,9 +212,9 @@ Result<QByteArray> encode(const QImage &image, PngColour colour) {
                               : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const int width = source.width();
     const int height = source.height();
-    const int channels = colour == PngColour::Rgba ? 4 : 3;
-    const auto toBytes = colour == PngColour::Rgba ? straightRow : opaqueRow;
-    const size_t rowBytes = size_t(width) * size_t(channels);
+    const Layout layout = layoutOf(colour);
+    const auto toBytes = layout.toBytes;
+    const size_t rowBytes = size_t(width) * size_t(layout.channels);
     const bool flat = looksFlat(source);
 
     thread_local Scratch rowScratch, rawScratch, compressedScratch;
@@ -218,11 +256,11 @@ Result<QByteArray> encode(const QImage &image, PngColour colour) {
     uchar ihdr[13];
     qToBigEndian<quint32>(quint32(width), ihdr);
     qToBigEndian<quint32>(quint32(height), ihdr + 4);
-    ihdr[8] = 8;                                 // bits per sample
-    ihdr[9] = colour == PngColour::Rgba ? 6 : 2; // RGBA or RGB
-    ihdr[10] = 0;                                // deflate
-    ihdr[11] = 0;                                // adaptive filtering
-    ihdr[12] = 0;                                // not interlaced
+    ihdr[8] = 8; // bits per sample
+    ihdr[9] = layout.colourType;
+    ihdr[10] = 0; // deflate
+    ihdr[11] = 0; // adaptive filtering
+    ihdr[12] = 0; // not interlaced
     appendChunk(out, "IHDR", ihdr, sizeof ihdr);
     appendChunk(out, "IDAT", compressed, compressedSize);
     appendChunk(out, "IEND", nullptr, 0);
@@ -230,14 +268,12 @@ Result<QByteArray> encode(const QImage &image, PngColour colour) {
     return out;
 }
 
-} // namespace
-
 Result<QByteArray> encodePng(const QImage &image) {
-    return encode(image, PngColour::Rgba);
+    return encodePng(image, PngColour::Rgba);
 }
 
 Result<QByteArray> encodePngRgb(const QImage &image) {
-    return encode(image, PngColour::Rgb);
+    return encodePng(image, PngColour::Rgb);
 }
 
 } // namespace glyphon
