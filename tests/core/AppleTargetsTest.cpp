@@ -133,10 +133,14 @@ TEST_F(AppleTargets, IndexesAreWhatXcodeWritesForSingleSizeSets) {
 
 TEST_F(AppleTargets, MarketingImagesHaveNoAlphaAndTheBackgroundFillsExactlyWhatWasTransparent) {
     ASSERT_EQ(write({Platform::IOSSingle, Platform::WatchOSSingle}), QStringList());
-    for (const QString &path : {ios("AppIcon.png"), ios("AppIcon-Tinted.png"), watch("AppIcon.png")}) {
+    for (const QString &path : {ios("AppIcon.png"), watch("AppIcon.png")}) {
         EXPECT_EQ(colourType(path), 2) << path.toStdString();
         EXPECT_TRUE(pngcheckSummary(path).contains(QStringLiteral("1024x1024, 24-bit RGB,")));
     }
+    // The tinted image is grey, and as opaque: a grey PNG without alpha.
+    EXPECT_EQ(colourType(ios("AppIcon-Tinted.png")), 0);
+    EXPECT_TRUE(
+        pngcheckSummary(ios("AppIcon-Tinted.png")).contains(QStringLiteral("1024x1024, 8-bit grayscale,")));
     EXPECT_EQ(test::fileBytes(ios("AppIcon.png")), test::fileBytes(watch("AppIcon.png")));
 
     const QImage any = straight(ios("AppIcon.png"));
@@ -268,7 +272,11 @@ TEST_F(AppleTargets, IconComposerDocumentHasOnlyKnownKeysAndEveryImageItNames) {
     EXPECT_EQ(names.size(), 3);
     for (const QString &name : assets) {
         const QString path = icon(QStringLiteral("Assets/") + name);
-        EXPECT_TRUE(pngcheckSummary(path).contains(QStringLiteral("1024x1024, 32-bit RGB+alpha,")));
+        const QString kind = name.contains(QLatin1String("tinted"))
+                                 ? QStringLiteral("16-bit grayscale+alpha,")
+                                 : QStringLiteral("32-bit RGB+alpha,");
+        EXPECT_TRUE(pngcheckSummary(path).contains(QStringLiteral("1024x1024, ") + kind))
+            << name.toStdString();
     }
     // The layer is the art itself: transparent where it is.
     const QImage layer = straight(icon(QStringLiteral("Assets/foreground.png")));

@@ -17,9 +17,11 @@ QImage blankLike(const QImage &bitmap) {
     return canvas;
 }
 
-// Rec. 709 luma of straight (unpremultiplied) channels.
+// Rec. 709 luma of straight (unpremultiplied) channels, rounded; the weights in 16-bit fixed point.
 int luma(QRgb straight) {
-    return int(std::lround(0.2126 * qRed(straight) + 0.7152 * qGreen(straight) + 0.0722 * qBlue(straight)));
+    return int((13933u * quint32(qRed(straight)) + 46871u * quint32(qGreen(straight)) +
+                4732u * quint32(qBlue(straight)) + 32768u) >>
+               16);
 }
 
 double luma(const Color &c) {
@@ -31,7 +33,7 @@ double chroma(const Color &c) {
 }
 
 int channel(double value) {
-    return int(std::lround(std::clamp(value, 0.0, 1.0) * 255.0));
+    return int(std::clamp(value, 0.0, 1.0) * 255.0 + 0.5);
 }
 
 // Runs body over bands of rows spread over the cores: whole-picture passes on a 1024 icon are a few
@@ -42,21 +44,24 @@ void forRows(int height, const std::function<void(int first, int last)> &body) {
     parallelFor(bands, [&](int i) { body(i * band, std::min(height, (i + 1) * band)); });
 }
 
-// A straight-colour pass over a premultiplied picture: each pixel out of f(straight pixel, row).
-template <typename F> Image mapStraight(const Image &picture, F f) {
-    const QImage straight = picture.bitmap().convertToFormat(QImage::Format_ARGB32);
-    QImage out(straight.size(), QImage::Format_ARGB32);
+// A straight-colour pass over a premultiplied picture: each pixel out of f(straight pixel, row), written
+// back premultiplied. The straight copy is passed in when the caller has made one already.
+template <typename F> Image mapStraight(const Image &picture, F f, QImage straight = {}) {
+    if (straight.isNull())
+        straight = picture.bitmap().convertToFormat(QImage::Format_ARGB32);
+    QImage out(straight.size(), QImage::Format_ARGB32_Premultiplied);
     if (out.isNull())
         return picture;
+    const int width = straight.width();
     forRows(straight.height(), [&](int first, int last) {
         for (int y = first; y < last; ++y) {
             const auto *in = reinterpret_cast<const QRgb *>(straight.constScanLine(y));
             auto *row = reinterpret_cast<QRgb *>(out.scanLine(y));
-            for (int x = 0; x < straight.width(); ++x)
-                row[x] = f(in[x], y);
+            for (int x = 0; x < width; ++x)
+                row[x] = qPremultiply(f(in[x], y));
         }
     });
-    return Image(out.convertToFormat(QImage::Format_ARGB32_Premultiplied), picture.size());
+    return Image(out, picture.size());
 }
 
 // The per-channel median of a band two pixels wide around the edge, and whether nearly all of it lies
@@ -115,20 +120,24 @@ struct Tone {
     double weight = 0.0;
 };
 
+// Luma and max − min are linear in the colour, so over premultiplied pixels they come out already
+// weighted by alpha, and no straight copy is needed.
 Tone toneOf(const QImage &premultiplied) {
-    const QImage straight = premultiplied.convertToFormat(QImage::Format_ARGB32);
     Tone tone;
-    for (int y = 0; y < straight.height(); ++y) {
-        const auto *row = reinterpret_cast<const QRgb *>(straight.constScanLine(y));
-        for (int x = 0; x < straight.width(); ++x) {
-            const double a = qAlpha(row[x]) / 255.0;
-            if (a == 0.0)
-                continue;
-            const Color c{qRed(row[x]) / 255.0, qGreen(row[x]) / 255.0, qBlue(row[x]) / 255.0, 1.0};
-            tone.lightness += a * luma(c);
-            tone.chroma += a * chroma(c);
-            tone.weight += a;
+    const int width = premultiplied.width();
+    for (int y = 0; y < premultiplied.height(); ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(premultiplied.constScanLine(y));
+        double lightness = 0.0, colourfulness = 0.0, weight = 0.0;
+        for (int x = 0; x < width; ++x) {
+            const QRgb p = row[x];
+            lightness += luma(p);
+            colourfulness +=
+                std::max({qRed(p), qGreen(p), qBlue(p)}) - std::min({qRed(p), qGreen(p), qBlue(p)});
+            weight += qAlpha(p);
         }
+        tone.lightness += lightness / 255.0;
+        tone.chroma += colourfulness / 255.0;
+        tone.weight += weight / 255.0;
     }
     if (tone.weight > 0.0) {
         tone.lightness /= tone.weight;
@@ -144,23 +153,23 @@ Image flattenOnto(const Image &image, const Color &background) {
     QImage canvas(source.size(), QImage::Format_ARGB32_Premultiplied);
     if (canvas.isNull())
         return image;
-    const quint32 r = quint32(channel(background.red));
-    const quint32 g = quint32(channel(background.green));
-    const quint32 b = quint32(channel(background.blue));
     // Source-over in integers: colour + ground × (255 − alpha) / 255, rounded, never above 255 since a
-    // premultiplied channel never exceeds its alpha.
+    // premultiplied channel never exceeds its alpha. The ground's share is looked up by alpha.
+    std::array<std::array<quint32, 256>, 3> share{};
+    const int ground[3] = {channel(background.red), channel(background.green), channel(background.blue)};
+    for (int c = 0; c < 3; ++c)
+        for (quint32 alpha = 0; alpha < 256; ++alpha)
+            share[size_t(c)][alpha] = (quint32(ground[c]) * (255u - alpha) + 127u) / 255u;
+    const int width = source.width();
     forRows(source.height(), [&](int first, int last) {
         for (int y = first; y < last; ++y) {
             const auto *in = reinterpret_cast<const quint32 *>(source.constScanLine(y));
             auto *out = reinterpret_cast<quint32 *>(canvas.scanLine(y));
-            for (int x = 0; x < source.width(); ++x) {
+            for (int x = 0; x < width; ++x) {
                 const quint32 p = in[x];
-                const quint32 rest = 255u - (p >> 24);
-                const auto over = [rest](quint32 colour, quint32 ground) {
-                    return colour + (ground * rest + 127u) / 255u;
-                };
-                out[x] = 0xff000000u | (over((p >> 16) & 0xff, r) << 16) | (over((p >> 8) & 0xff, g) << 8) |
-                         over(p & 0xff, b);
+                const quint32 alpha = p >> 24;
+                out[x] = 0xff000000u | ((((p >> 16) & 0xff) + share[0][alpha]) << 16) |
+                         ((((p >> 8) & 0xff) + share[1][alpha]) << 8) | ((p & 0xff) + share[2][alpha]);
             }
         }
     });
@@ -172,29 +181,41 @@ Foreground separateForeground(const Image &art) {
     const std::optional<QRgb> edge = flatEdge(straight);
     if (!edge)
         return {art, std::nullopt};
-    const double ground[3] = {qRed(*edge) / 255.0, qGreen(*edge) / 255.0, qBlue(*edge) / 255.0};
+    const int groundByte[3] = {qRed(*edge), qGreen(*edge), qBlue(*edge)};
+    // Per channel and value: the value's distance from the ground, and the least coverage at which some
+    // colour within 0 … 1 over the ground gives it ("colour to alpha").
+    std::array<std::array<float, 256>, 3> offset{}, coverage{};
+    for (int i = 0; i < 3; ++i) {
+        const float ground = float(groundByte[i]) / 255.0f;
+        for (int v = 0; v < 256; ++v) {
+            const float c = float(v) / 255.0f;
+            offset[size_t(i)][size_t(v)] = c - ground;
+            coverage[size_t(i)][size_t(v)] = c > ground   ? (c - ground) / (1.0f - ground)
+                                             : c < ground ? (ground - c) / ground
+                                                          : 0.0f;
+        }
+    }
     // Differences up to twice the noise tolerated on the edge count as ground, so a compressed picture's
     // speckles around its art do not stay behind as faint dots; beyond that, coverage rises.
-    constexpr double floor = 24.0 / 255.0;
-    const Image removed = mapStraight(art, [&](QRgb p, int) {
-        const double c[3] = {qRed(p) / 255.0, qGreen(p) / 255.0, qBlue(p) / 255.0};
-        // The least coverage at which some colour within 0 … 1 over the ground gives this pixel.
-        double alpha = 0.0;
-        for (int i = 0; i < 3; ++i) {
-            if (c[i] > ground[i])
-                alpha = std::max(alpha, (c[i] - ground[i]) / (1.0 - ground[i]));
-            else if (c[i] < ground[i])
-                alpha = std::max(alpha, (ground[i] - c[i]) / ground[i]);
-        }
-        alpha = alpha <= floor ? 0.0 : (alpha - floor) / (1.0 - floor);
-        if (alpha == 0.0)
-            return qRgba(0, 0, 0, 0);
-        int colour[3];
-        for (int i = 0; i < 3; ++i)
-            colour[i] = channel(ground[i] + (c[i] - ground[i]) / alpha);
-        return qRgba(colour[0], colour[1], colour[2], channel(alpha));
-    });
-    return {removed, Color{ground[0], ground[1], ground[2], 1.0}};
+    constexpr float floor = 24.0f / 255.0f;
+    const auto byte = [](float value) { return int(std::clamp(value, 0.0f, 1.0f) * 255.0f + 0.5f); };
+    const Image removed = mapStraight(
+        art,
+        [&](QRgb p, int) {
+            const int c[3] = {qRed(p), qGreen(p), qBlue(p)};
+            const float least =
+                std::max({coverage[0][size_t(c[0])], coverage[1][size_t(c[1])], coverage[2][size_t(c[2])]});
+            if (least <= floor)
+                return qRgba(0, 0, 0, 0);
+            const float alpha = (least - floor) / (1.0f - floor);
+            const float spread = 1.0f / alpha;
+            int colour[3];
+            for (int i = 0; i < 3; ++i)
+                colour[i] = byte(float(groundByte[i]) / 255.0f + offset[size_t(i)][size_t(c[i])] * spread);
+            return qRgba(colour[0], colour[1], colour[2], byte(alpha));
+        },
+        straight);
+    return {removed, Color{groundByte[0] / 255.0, groundByte[1] / 255.0, groundByte[2] / 255.0, 1.0}};
 }
 
 Image darkForeground(const Foreground &foreground) {
@@ -225,20 +246,26 @@ Image tintedForeground(const Foreground &foreground) {
     const Image &art = foreground.image;
     const QImage straight = art.bitmap().convertToFormat(QImage::Format_ARGB32);
     int lightest = 0;
+    const int width = straight.width();
     for (int y = 0; y < straight.height(); ++y) {
         const auto *row = reinterpret_cast<const QRgb *>(straight.constScanLine(y));
-        for (int x = 0; x < straight.width(); ++x)
+        for (int x = 0; x < width; ++x)
             if (qAlpha(row[x]) >= 128)
                 lightest = std::max(lightest, luma(row[x]));
     }
     // A mark too dark to stretch (black ink) is shown as its silhouette.
-    const bool silhouette = lightest < 51;
-    const double last = std::max(1, straight.height() - 1);
-    return mapStraight(art, [&](QRgb p, int y) {
-        const double grey = silhouette ? 1.0 : std::min(1.0, double(luma(p)) / lightest);
-        const int level = channel(grey * (1.0 - 0.3 * y / last));
-        return qRgba(level, level, level, qAlpha(p));
-    });
+    std::array<float, 256> stretched{};
+    for (int level = 0; level < 256; ++level)
+        stretched[size_t(level)] = lightest < 51 ? 1.0f : std::min(1.0f, float(level) / float(lightest));
+    const float last = float(std::max(1, straight.height() - 1));
+    return mapStraight(
+        art,
+        [&](QRgb p, int y) {
+            const float shade = 1.0f - 0.3f * float(y) / last;
+            const int level = int(stretched[size_t(luma(p))] * shade * 255.0f + 0.5f);
+            return qRgba(level, level, level, qAlpha(p));
+        },
+        straight);
 }
 
 Image tintedVariant(const Image &art) {
@@ -282,9 +309,10 @@ bool isOpaque(const Image &image) {
     const QImage &bitmap = image.bitmap();
     if (!bitmap.hasAlphaChannel())
         return true;
+    const int width = bitmap.width();
     for (int y = 0; y < bitmap.height(); ++y) {
         const auto *row = reinterpret_cast<const QRgb *>(bitmap.constScanLine(y));
-        for (int x = 0; x < bitmap.width(); ++x)
+        for (int x = 0; x < width; ++x)
             if (qAlpha(row[x]) != 255)
                 return false;
     }

@@ -34,12 +34,14 @@ std::optional<Image> atEdge(const Image &picture) {
 } // namespace
 
 struct AppleArtwork::State {
-    explicit State(const GenerationInputs &inputs) : inputs(inputs) {}
+    State(const AppleArtwork *owner, const GenerationInputs &inputs) : owner(owner), inputs(inputs) {}
 
+    const AppleArtwork *owner;
     const GenerationInputs &inputs;
 
     std::once_flag artOnce, foregroundOnce, greyOnce, darkOnce;
     std::optional<Image> art, dark, grey;
+    bool artOpaque = false, greyOpaque = false;
     Foreground foreground;
     std::array<std::once_flag, fileCount> fileOnce;
     std::array<std::optional<Result<QByteArray>>, fileCount> files;
@@ -50,6 +52,7 @@ struct AppleArtwork::State {
             art = atEdge(inputs.source);
             if (art && inputs.effects.withTint)
                 art = tintImage(*art, inputs.effects.colorSelection, inputs.effects.tintOpacity);
+            artOpaque = art && isOpaque(*art);
         });
         return art;
     }
@@ -81,6 +84,7 @@ struct AppleArtwork::State {
             } else if (tintedArt()) {
                 grey = tintedForeground(separated());
             }
+            greyOpaque = grey && isOpaque(*grey);
         });
         return grey;
     }
@@ -97,31 +101,42 @@ struct AppleArtwork::State {
     }
 
     Result<QByteArray> make(File which) {
-        const auto encode = [this](const std::optional<Image> &picture, bool opaque,
+        // The grey files are written as grey PNGs, a third (or half) of the bytes to compress.
+        const auto encode = [this](const std::optional<Image> &picture, PngColour colour,
                                    const Color &ground) -> Result<QByteArray> {
             if (!picture)
                 return unmade();
             const Image onCanvas = padded(*picture);
-            return opaque ? encodePngRgb(flattenOnto(onCanvas, ground).bitmap())
-                          : encodePng(onCanvas.bitmap());
+            const bool opaque = colour == PngColour::Rgb || colour == PngColour::Grey;
+            return encodePng(opaque ? flattenOnto(onCanvas, ground).bitmap() : onCanvas.bitmap(), colour);
         };
         switch (which) {
         case File::Any:
-            return encode(tintedArt(), true, inputs.background);
+            return encode(tintedArt(), PngColour::Rgb, inputs.background);
         case File::Dark:
-            return encode(darkPicture(), false, black);
+            // Art with a transparent ground of its own is often its own dark appearance: the same
+            // picture is then encoded once, for the layer, and shared.
+            if (darkPicture() && tintedArt() &&
+                darkPicture()->bitmap().cacheKey() == tintedArt()->bitmap().cacheKey())
+                return owner->file(File::Layer);
+            return encode(darkPicture(), PngColour::Rgba, black);
         case File::Tinted:
-            return encode(greyPicture(), true, black);
+            return encode(greyPicture(), PngColour::Grey, black);
+        // An opaque layer is the same picture as the opaque file made from it, so it shares its bytes.
         case File::Layer:
-            return encode(tintedArt(), false, black);
+            if (tintedArt() && artOpaque && !inputs.effects.withPadding)
+                return owner->file(File::Any);
+            return encode(tintedArt(), PngColour::Rgba, black);
         case File::LayerTinted:
-            return encode(greyPicture(), false, black);
+            if (greyPicture() && greyOpaque && !inputs.effects.withPadding)
+                return owner->file(File::Tinted);
+            return encode(greyPicture(), PngColour::GreyAlpha, black);
         }
         return unmade();
     }
 };
 
-AppleArtwork::AppleArtwork(const GenerationInputs &inputs) : m_state(std::make_unique<State>(inputs)) {}
+AppleArtwork::AppleArtwork(const GenerationInputs &inputs) : m_state(std::make_unique<State>(this, inputs)) {}
 
 AppleArtwork::~AppleArtwork() = default;
 

@@ -19,9 +19,10 @@ public:
     enum class File {
         Any,         // the art over the Background colour, RGB without alpha
         Dark,        // the dark appearance: the art's foreground on a transparent ground
-        Tinted,      // the tinted appearance: grey on opaque black, RGB without alpha
+        Tinted,      // the tinted appearance: grey on opaque black, a grey PNG without alpha
         Layer,       // the Icon Composer layer: the art, transparent where it is
-        LayerTinted, // the Icon Composer layer's tinted image: the grey on a transparent ground
+        LayerTinted, // the Icon Composer layer's tinted image: the grey on a transparent ground, grey and
+                     // alpha
     };
 
     explicit AppleArtwork(const GenerationInputs &inputs);
