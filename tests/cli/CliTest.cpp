@@ -238,6 +238,34 @@ TEST(Cli, AndroidAdaptiveTakesAnInsetAndAHandMadeMonochrome) {
     EXPECT_TRUE(QFile::exists(QDir(out).filePath(QStringLiteral("Android-adaptive/playstore-icon.png"))));
 }
 
+TEST(Cli, NewerAppleTargetsAreWrittenFromTheSourceAndHandMadeAppearances) {
+    QTemporaryDir dir;
+    const QString dark = writePicture(dir, 1024, 1024, "dark.png");
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const auto r =
+        runCli({QStringLiteral("generate"), sample(), QStringLiteral("-o"), out,
+                QStringLiteral("--platforms"), QStringLiteral("icon-composer,ios-single,watchos-single"),
+                QStringLiteral("--background=#102030"), QStringLiteral("--dark-source=") + dark});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    // In the fixed order, whatever order they were named in.
+    EXPECT_EQ(r.err,
+              QStringLiteral("iOS single size: done\nwatchOS single size: done\nIcon Composer: done\n"));
+    for (const char *file :
+         {"iOS-single/AppIcon.appiconset/AppIcon.png", "iOS-single/AppIcon.appiconset/AppIcon-Dark.png",
+          "iOS-single/AppIcon.appiconset/AppIcon-Tinted.png", "iOS-single/AppIcon.appiconset/Contents.json",
+          "watchOS-single/AppIcon.appiconset/AppIcon.png", "watchOS-single/AppIcon.appiconset/Contents.json",
+          "IconComposer/AppIcon.icon/icon.json", "IconComposer/AppIcon.icon/Assets/foreground.png"})
+        EXPECT_TRUE(QFile::exists(QDir(out).filePath(QLatin1String(file)))) << file;
+    // The sample's transparent corner shows the background; the dark appearance is the hand-made picture.
+    EXPECT_EQ(
+        QImage(QDir(out).filePath(QStringLiteral("iOS-single/AppIcon.appiconset/AppIcon.png"))).pixel(0, 0),
+        qRgb(0x10, 0x20, 0x30));
+    EXPECT_EQ(QImage(QDir(out).filePath(QStringLiteral("iOS-single/AppIcon.appiconset/AppIcon-Dark.png")))
+                  .pixel(500, 500),
+              qRgb(30, 120, 220));
+    EXPECT_FALSE(QDir(out).exists(QStringLiteral("iOS")));
+}
+
 TEST(Cli, WarningClassSourceIsWrittenWithAWarning) {
     QTemporaryDir dir;
     const QString odd = writePicture(dir, 1025, 1025);

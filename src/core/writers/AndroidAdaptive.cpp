@@ -69,7 +69,7 @@ Result<QImage> placed(int canvasEdge, const QImage &picture, int margin, const Q
 Result<QByteArray> encoded(const Result<QImage> &picture, bool opaque = false) {
     if (!picture)
         return picture.error();
-    return opaque ? encodeOpaquePng(*picture) : encodePng(*picture);
+    return opaque ? encodePngRgb(*picture) : encodePng(*picture);
 }
 
 QByteArray adaptiveIconXml(bool fullBleed) {

@@ -16,18 +16,6 @@ WriteReport notYetWritten(const QString &outputFolder, const QString &folder, co
 
 } // namespace
 
-WriteReport writeIosSingle(const Generation &, const QString &outputFolder, const FailureSink &sink) {
-    return notYetWritten(outputFolder, QStringLiteral("iOS-single"), sink);
-}
-
-WriteReport writeWatchosSingle(const Generation &, const QString &outputFolder, const FailureSink &sink) {
-    return notYetWritten(outputFolder, QStringLiteral("watchOS-single"), sink);
-}
-
-WriteReport writeIconComposer(const Generation &, const QString &outputFolder, const FailureSink &sink) {
-    return notYetWritten(outputFolder, QStringLiteral("IconComposer"), sink);
-}
-
 WriteReport writeMacosIcns(const Generation &, const QString &outputFolder, const FailureSink &sink) {
     return notYetWritten(outputFolder, QStringLiteral("macOS-icns"), sink);
 }

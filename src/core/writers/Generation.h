@@ -13,8 +13,7 @@
 
 namespace glyphon {
 
-// The background the opaque outputs are filled with and the Icon Composer fill, unless chosen otherwise.
-inline constexpr Color defaultBackground{1.0, 1.0, 1.0, 1.0};
+class AppleArtwork;
 
 // How far the art sits from each edge of the 108 dp Android adaptive layers, in dp. 21 leaves it 66 dp
 // across, the part no launcher's mask ever cuts; 42 leaves 24 dp, the size of a system icon, below which
@@ -57,6 +56,8 @@ public:
     const GenerationInputs &inputs() const { return m_inputs; }
     // The source with every effect applied: what the classic sets are cut from.
     const Image &processed() const;
+    // The 1024 files of the single-size Apple sets and the Icon Composer document.
+    const AppleArtwork &appleArtwork() const;
 
 private:
     struct Cache;

@@ -4,6 +4,7 @@
 #include "imaging/ParallelFor.h"
 #include "imaging/PngEncoder.h"
 #include "imaging/Resampler.h"
+#include "imaging/Variants.h"
 
 #include <algorithm>
 #include <functional>
@@ -12,10 +13,12 @@ namespace glyphon {
 
 namespace {
 
-Result<QByteArray> encode(const QImage &icon, IconEncoding encoding) {
+Result<QByteArray> encode(const QImage &icon, IconEncoding encoding, const Color &background) {
     switch (encoding) {
     case IconEncoding::Png:
         return encodePng(icon);
+    case IconEncoding::OpaquePng:
+        return encodePngRgb(flattenOnto(Image(icon), background).bitmap());
     case IconEncoding::Ico:
         return encodeIco(icon);
     }
@@ -28,7 +31,8 @@ Error unrenderable(int edge) {
 
 } // namespace
 
-QList<Result<QByteArray>> renderIcons(const Image &image, const QList<RenderJob> &jobs) {
+QList<Result<QByteArray>> renderIcons(const Image &image, const QList<RenderJob> &jobs,
+                                      const Color &background) {
     // A render depends only on the source and the edge, so an edge asked for twice is made once, and
     // encoded once per format: every job gets exactly the bytes its own render would have given.
     struct Edge {
@@ -62,7 +66,7 @@ QList<Result<QByteArray>> renderIcons(const Image &image, const QList<RenderJob>
             const QImage icon = levels.render(e.edge, e.edge);
             for (const IconEncoding encoding : e.encodings)
                 e.made.append(icon.isNull() ? Result<QByteArray>(unrenderable(e.edge))
-                                            : encode(icon, encoding));
+                                            : encode(icon, encoding, background));
         });
     }
 
