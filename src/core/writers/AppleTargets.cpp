@@ -28,8 +28,4 @@ WriteReport writeIconComposer(const Generation &, const QString &outputFolder, c
     return notYetWritten(outputFolder, QStringLiteral("IconComposer"), sink);
 }
 
-WriteReport writeMacosIcns(const Generation &, const QString &outputFolder, const FailureSink &sink) {
-    return notYetWritten(outputFolder, QStringLiteral("macOS-icns"), sink);
-}
-
 } // namespace glyphon

@@ -78,4 +78,22 @@ QList<Result<QByteArray>> renderIcons(const Image &image, const QList<RenderJob>
     return results;
 }
 
+QList<QImage> renderPictures(const Image &image, const QList<int> &edges) {
+    QList<QImage> pictures(edges.size());
+    if (image.isNull())
+        return pictures;
+    SourceLevels levels(image.bitmap());
+    QList<QSize> sizes;
+    for (const int edge : edges)
+        if (edge > 0)
+            sizes.append(QSize(edge, edge));
+    levels.prepare(sizes);
+    QImage *const made = pictures.data();
+    parallelFor(int(edges.size()), [&](int i) {
+        if (edges[i] > 0)
+            made[i] = levels.render(edges[i], edges[i]);
+    });
+    return pictures;
+}
+
 } // namespace glyphon
