@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -145,6 +146,24 @@ TEST(Cli, FullRunWritesAllFivePlatformsWithEffects) {
     // The padding leaves the corner of the largest icon clear.
     const QImage icon(dir.filePath(QStringLiteral("macOS/AppIcon.appiconset/1024.png")));
     EXPECT_EQ(qAlpha(icon.pixel(10, 10)), 0);
+}
+
+TEST(Cli, DesktopTargetsWriteTheirContainersOnly) {
+    QTemporaryDir dir;
+    const auto r = runCli({QStringLiteral("generate"), sample(), QStringLiteral("-o"), dir.path(),
+                           QStringLiteral("--platforms"), QStringLiteral("windows,macos-icns"),
+                           QStringLiteral("--rounded-corners")});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err, QStringLiteral("macOS .icns: done\nWindows: done\n"));
+    QStringList written = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    written.sort();
+    EXPECT_EQ(written, (QStringList{QStringLiteral("Windows"), QStringLiteral("macOS-icns")}));
+    QImageReader icns(dir.filePath(QStringLiteral("macOS-icns/AppIcon.icns")), "icns");
+    EXPECT_EQ(icns.imageCount(), 10);
+    EXPECT_EQ(icns.read().size(), QSize(16, 16));
+    QImageReader ico(dir.filePath(QStringLiteral("Windows/app.ico")), "ico");
+    EXPECT_EQ(ico.imageCount(), 6);
+    EXPECT_EQ(ico.read().size(), QSize(16, 16));
 }
 
 TEST(Cli, BadOptionValuesExitTwoNamingTheOption) {

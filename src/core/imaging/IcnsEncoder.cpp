@@ -1,5 +1,6 @@
 #include "IcnsEncoder.h"
 
+#include "ParallelFor.h"
 #include "PngEncoder.h"
 
 #include <QtEndian>
@@ -219,7 +220,6 @@ Result<QByteArray> encodeIcns(const QList<QImage> &pictures) {
     std::stable_sort(byEdge.begin(), byEdge.end(),
                      [](const QImage &a, const QImage &b) { return a.width() < b.width(); });
 
-    std::vector<Element> elements;
     int previousEdge = 0;
     for (const QImage &picture : std::as_const(byEdge)) {
         if (picture.isNull())
@@ -231,31 +231,47 @@ Result<QByteArray> encodeIcns(const QList<QImage> &pictures) {
         if (edge == previousEdge)
             return refusal(u"an ICNS file holds one %1×%1 image, not two"_s.arg(edge));
         previousEdge = edge;
+        if (std::none_of(std::begin(elementTypes), std::end(elementTypes),
+                         [edge](const ElementType &type) { return type.edge == edge; }))
+            return refusal(u"an ICNS file has no image type for %1×%1 pixels"_s.arg(edge));
+    }
 
+    // Each picture's elements are made side by side, the largest first: its PNG takes about as long as
+    // all the others together.
+    const size_t count = size_t(byEdge.size());
+    std::vector<std::vector<Element>> made(count);
+    std::vector<std::optional<Error>> failed(count);
+    parallelFor(int(count), [&](int job) {
+        const size_t i = count - 1 - size_t(job);
+        const QImage &picture = byEdge.at(qsizetype(i));
         std::optional<Planes> planes;
         QByteArray png;
-        bool typed = false;
         for (const ElementType &type : elementTypes) {
-            if (type.edge != edge)
+            if (type.edge != picture.width())
                 continue;
-            typed = true;
             if (type.storage == Storage::Png) {
                 if (png.isEmpty()) {
                     Result<QByteArray> encoded = encodePng(picture);
-                    if (!encoded)
-                        return encoded.error();
+                    if (!encoded) {
+                        failed[i] = encoded.error();
+                        return;
+                    }
                     png = *std::move(encoded);
                 }
-                elements.push_back({type.type, png});
+                made[i].push_back({type.type, png});
             } else {
                 if (!planes)
                     planes = straightPlanes(picture);
-                elements.push_back({type.type, runLengthData(*planes, type.storage == Storage::PaddedRle)});
-                elements.push_back({type.maskType, planes->alpha});
+                made[i].push_back({type.type, runLengthData(*planes, type.storage == Storage::PaddedRle)});
+                made[i].push_back({type.maskType, planes->alpha});
             }
         }
-        if (!typed)
-            return refusal(u"an ICNS file has no image type for %1×%1 pixels"_s.arg(edge));
+    });
+    std::vector<Element> elements;
+    for (size_t i = 0; i < count; ++i) {
+        if (failed[i])
+            return *failed[i];
+        elements.insert(elements.end(), made[i].begin(), made[i].end());
     }
 
     QByteArray toc;

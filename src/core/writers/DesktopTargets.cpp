@@ -16,10 +16,6 @@ WriteReport notYetWritten(const QString &outputFolder, const QString &folder, co
 
 } // namespace
 
-WriteReport writeWindows(const Generation &, const QString &outputFolder, const FailureSink &sink) {
-    return notYetWritten(outputFolder, QStringLiteral("Windows"), sink);
-}
-
 WriteReport writeLinux(const Generation &, const QString &outputFolder, const FailureSink &sink) {
     return notYetWritten(outputFolder, QStringLiteral("Linux"), sink);
 }

@@ -5,6 +5,7 @@
 #include "imaging/Image.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QList>
 
 namespace glyphon {

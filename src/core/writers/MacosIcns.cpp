@@ -1,0 +1,74 @@
+#include "Generation.h"
+#include "NewTargets.h"
+#include "RenderJobs.h"
+#include "TargetFiles.h"
+#include "imaging/IcnsEncoder.h"
+#include "imaging/PixelBuffer.h"
+#include "imaging/Resampler.h"
+
+#include <QPainter>
+
+namespace glyphon {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Apple's grid since macOS 11: the tile fills the middle 824 pixels of a 1024 canvas, the margin stays
+// clear for the shadow the system draws.
+constexpr int gridCanvas = 1024;
+constexpr int gridTile = 824;
+
+// Largest first, so the long renders do not end up alone at the tail of the batch.
+constexpr int smallerEdges[] = {512, 256, 128, 64, 32, 16};
+
+Error unrenderable(int edge) {
+    return {ErrorKind::RenderFailed, {}, u"no %1×%1 picture could be made"_s.arg(edge)};
+}
+
+// The picture shrunk onto the tile as a whole, so its corners and padding keep their proportions: a
+// radius measured on the 1024 canvas becomes radius × 824 / 1024 on the tile.
+QImage onGrid(const Image &picture) {
+    const QImage tile = resample(picture.bitmap(), gridTile, gridTile);
+    QImage canvas = freshCanvas(QSize(gridCanvas, gridCanvas));
+    if (tile.isNull() || canvas.isNull())
+        return {};
+    canvas.fill(Qt::transparent);
+    QPainter painter(&canvas);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    const int margin = (gridCanvas - gridTile) / 2;
+    painter.drawImage(QPoint(margin, margin), tile);
+    painter.end();
+    return canvas;
+}
+
+// Every smaller edge is rendered from the whole 1024 canvas, which scales the margin with it: 1.5625
+// pixels at 16, left to the filter to spread over the edge pixels rather than rounded to whole ones.
+Result<QByteArray> icnsBytes(const Image &picture) {
+    if (picture.isNull())
+        return unrenderable(gridCanvas);
+    const QImage canvas = onGrid(picture);
+    if (canvas.isNull())
+        return unrenderable(gridCanvas);
+    const QList<int> edges(std::begin(smallerEdges), std::end(smallerEdges));
+    QList<QImage> pictures = renderSquares(Image(canvas), edges);
+    for (qsizetype i = 0; i < edges.size(); ++i)
+        if (pictures[i].isNull())
+            return unrenderable(edges[i]);
+    pictures.prepend(canvas);
+    return encodeIcns(pictures);
+}
+
+} // namespace
+
+// The icons are the picture with every effect, as the classic macOS set has it, placed on the grid:
+// macOS draws an .icns as it is, with no mask of its own.
+WriteReport writeMacosIcns(const Generation &generation, const QString &outputFolder,
+                           const FailureSink &sink) {
+    TargetFiles files(outputFolder, u"macOS-icns"_s, sink);
+    if (files.ready())
+        files.write(u"AppIcon.icns"_s, icnsBytes(generation.processed()));
+    return files.report();
+}
+
+} // namespace glyphon
