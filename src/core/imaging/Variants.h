@@ -24,6 +24,12 @@ Image monochromeVariant(const Image &art);
 // The art scaled by `scale` (0 … 1) about the centre of a transparent canvas of its own size.
 Image insetArt(const Image &art, double scale);
 
+// The picture for a maskable web icon: the art scaled about the centre (never enlarged) until everything it
+// covers lies inside the central circle 80 % of the edge across, the part every mask shape keeps, on an
+// opaque square of the background colour. Square, of the art's size or `edge` pixels.
+Image maskableVariant(const Image &art, const Color &background);
+Image maskableVariant(const Image &art, const Color &background, int edge);
+
 // True when no pixel of the picture is transparent at all.
 bool isOpaque(const Image &image);
 

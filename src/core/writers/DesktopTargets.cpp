@@ -20,8 +20,4 @@ WriteReport writeWindows(const Generation &, const QString &outputFolder, const 
     return notYetWritten(outputFolder, QStringLiteral("Windows"), sink);
 }
 
-WriteReport writeLinux(const Generation &, const QString &outputFolder, const FailureSink &sink) {
-    return notYetWritten(outputFolder, QStringLiteral("Linux"), sink);
-}
-
 } // namespace glyphon
