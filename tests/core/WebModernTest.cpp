@@ -318,12 +318,15 @@ TEST(SvgEffects, DrawLikeTheBitmapPipeline) {
 TEST(MaskableVariant, NothingButTheFillOutsideTheSafeCircle) {
     QImage dot = test::filled(1024, Qt::transparent);
     dot.setPixel(1023, 0, qRgba(0, 0, 1, 1)); // a faint speck in a corner still counts as art
+    QImage wide(1024, 512, QImage::Format_ARGB32_Premultiplied); // squared as it is drawn
+    wide.fill(Qt::darkGreen);
     const std::pair<const char *, Image> arts[] = {
         {"opaque square", Image(test::filled(1024, QColor(220, 30, 30)))},
         {"icon picture", Image(test::iconPicture(1024))},
         {"disc", disc(1024, 1024, Qt::black)},
         {"speck", Image(dot)},
         {"small source", Image(test::iconPicture(100))},
+        {"wide", Image(wide)},
     };
     for (const auto &[name, art] : arts)
         for (const int edge : {512, 1024, 48}) {

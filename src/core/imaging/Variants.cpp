@@ -21,7 +21,8 @@ int luma(QRgb straight) {
     return int(std::lround(0.2126 * qRed(straight) + 0.7152 * qGreen(straight) + 0.0722 * qBlue(straight)));
 }
 
-// The distance from the centre to the farthest corner of any pixel with some coverage, in pixels.
+// The distance from the centre to the farthest corner of any pixel with some coverage, as a share of the
+// edge (of each axis' own edge, as the picture is squared when it is drawn).
 double coveredRadius(const QImage &bitmap) {
     const double cx = bitmap.width() / 2.0, cy = bitmap.height() / 2.0;
     const auto farther = [](int at, double centre) {
@@ -37,9 +38,9 @@ double coveredRadius(const QImage &bitmap) {
             continue;
         while (qAlpha(row[last]) == 0)
             --last;
-        const double dy = farther(y, cy);
+        const double dy = farther(y, cy) / bitmap.height();
         for (const int x : {first, last})
-            farthest = std::max(farthest, std::hypot(farther(x, cx), dy));
+            farthest = std::max(farthest, std::hypot(farther(x, cx) / bitmap.width(), dy));
     }
     return farthest;
 }
@@ -122,8 +123,8 @@ Image maskableVariant(const Image &art, const Color &background, int edge) {
     // Everything the art covers, its filter's spread and the last pixel's rounding must stay within the
     // circle, so the fill is all that any mask shape shows outside it. The scale is measured on the art
     // itself: a round logo keeps more of the circle than a full square, whose corners must reach in.
-    const int artEdge = art.pixelWidth();
-    const double covered = coveredRadius(art.bitmap()) / artEdge; // of the art's edge
+    const int artEdge = std::min(art.pixelWidth(), art.pixelHeight());
+    const double covered = coveredRadius(art.bitmap());
     const double budget = safeZone / 2.0 * edge - 1.0;
     double scale = 1.0;
     if (covered > 0.0) {
