@@ -4,6 +4,7 @@
 #include "imaging/PngEncoder.h"
 #include "imaging/Renderer.h"
 #include "imaging/Resampler.h"
+#include "imaging/Variants.h"
 #include "writers/Generation.h"
 #include "writers/RenderJobs.h"
 #include "writers/SetWriter.h"
@@ -207,6 +208,39 @@ void NewAppleTargets(benchmark::State &state) {
     writeRun(state, {Platform::IOSSingle, Platform::WatchOSSingle, Platform::IconComposer});
 }
 BENCHMARK(NewAppleTargets)->ArgsProduct({{1024, 4096}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime();
+// One newer target written to disk the way a run writes it: a fresh generation, so any effect is applied
+// inside the timing too.
+void writeNewTarget(benchmark::State &state, Platform platform) {
+    GenerationInputs inputs;
+    inputs.source = Image(picture(int(state.range(0)), false));
+    inputs.effects.withRoundedCorners = inputs.effects.withPadding = inputs.effects.withTint =
+        state.range(1) != 0;
+    QTemporaryDir dir;
+    for (auto _ : state) {
+        const Generation generation(inputs);
+        benchmark::DoNotOptimize(writeTarget(platform, generation, dir.path(), [](const Error &) {}));
+    }
+}
+
+// favicon.ico of three entries, the touch icon, 192, 512 and the maskable 512, the manifest and head.html.
+void WebModernSet(benchmark::State &state) {
+    writeNewTarget(state, Platform::WebModern);
+}
+BENCHMARK(WebModernSet)->ArgsProduct({{1024, 4096}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The eight hicolor sizes.
+void LinuxThemeSet(benchmark::State &state) {
+    writeNewTarget(state, Platform::Linux);
+}
+BENCHMARK(LinuxThemeSet)->ArgsProduct({{1024, 4096}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Measuring the art's reach and rendering it into the safe circle at 512.
+void Maskable(benchmark::State &state) {
+    const Image art(picture(int(state.range(0)), false));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(maskableVariant(art, Color{1.0, 1.0, 1.0, 1.0}, 512));
+}
+BENCHMARK(Maskable)->Arg(1024)->Arg(4096)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void Effects(benchmark::State &state) {
     const Image source(picture(int(state.range(0)), false));

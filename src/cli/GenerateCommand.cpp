@@ -282,6 +282,7 @@ int generate(const QStringList &arguments, QTextStream &out, QTextStream &err) {
 
     inputs->source = *source;
     inputs->effects = *effects;
+    inputs->svgSource = svgSourceText(*sourcePath);
     const Generation generation(std::move(*inputs));
     const int failures = writeSets(generation, *platforms, folder, out, err);
     if (failures)

@@ -538,3 +538,34 @@ TEST(CliProgram, DamagedFilesLeaveOnlyOurOwnLine) {
     EXPECT_TRUE(r.err.contains(QStringLiteral("libpng error: Invalid IHDR data"))) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(QStringLiteral("glyphon-cli: ") + depth));
 }
+
+TEST(Cli, AVectorSourceReachesTheWebAndThemeSetsAsSvg) {
+    // The compressed file is inflated and cleaned like the plain one.
+    for (const char *name : {"wide.svg", "wide.svgz"}) {
+        QTemporaryDir dir;
+        const auto r =
+            runCli({QStringLiteral("generate"), glyphon::test::dataPath(QLatin1String(name)),
+                    QStringLiteral("-o"), dir.path(), QStringLiteral("--platforms=web-modern,linux"),
+                    QStringLiteral("--pad-to-square"), QStringLiteral("--force"),
+                    QStringLiteral("--icon-name=org.example.Wide"), QStringLiteral("--app-name=Wide Thing")});
+        EXPECT_EQ(r.code, 0) << name << ": " << r.err.toStdString();
+        const QByteArray web = glyphon::test::fileBytes(dir.filePath(QStringLiteral("web-modern/icon.svg")));
+        EXPECT_TRUE(web.startsWith("<svg")) << name;
+        EXPECT_EQ(glyphon::test::fileBytes(
+                      dir.filePath(QStringLiteral("Linux/hicolor/scalable/apps/org.example.Wide.svg"))),
+                  web)
+            << name;
+        EXPECT_TRUE(
+            QFile::exists(dir.filePath(QStringLiteral("Linux/hicolor/24x24/apps/org.example.Wide.png"))));
+        EXPECT_TRUE(glyphon::test::fileBytes(dir.filePath(QStringLiteral("web-modern/manifest.webmanifest")))
+                        .contains("\"Wide Thing\""));
+    }
+    // A bitmap source has no vector icon.
+    QTemporaryDir dir;
+    const auto r = runCli({QStringLiteral("generate"), sample(), QStringLiteral("-o"), dir.path(),
+                           QStringLiteral("--platforms=web-modern,linux")});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("web-modern/icon.svg"))));
+    EXPECT_FALSE(QDir(dir.filePath(QStringLiteral("Linux/hicolor/scalable"))).exists());
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("Linux/hicolor/512x512/apps/app.png"))));
+}

@@ -67,6 +67,12 @@ Placement centredPlacement(int canvasEdge, double fraction);
 // once from the full picture onto whole pixels.
 Image insetArt(const Image &art, double scale);
 
+// The picture for a maskable web icon: the art scaled about the centre (never enlarged) until everything it
+// covers lies inside the central circle 80 % of the edge across, the part every mask shape keeps, on an
+// opaque square of the background colour. Square, of the art's size or `edge` pixels.
+Image maskableVariant(const Image &art, const Color &background);
+Image maskableVariant(const Image &art, const Color &background, int edge);
+
 // True when no pixel of the picture is transparent at all.
 bool isOpaque(const Image &image);
 
