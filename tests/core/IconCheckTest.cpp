@@ -625,6 +625,29 @@ TEST(IconCheck, XmlEntitiesAreNeverExpanded) {
         << shown(report.findings);
 }
 
+// Thousands of directory entries pointing at one picture would have it decoded thousands of times.
+TEST(IconCheck, AnIcoDirectoryOfThousandsIsRefused) {
+    QTemporaryDir dir;
+    const QByteArray one = icoBytes({{16, picture(16, u"opaque"_s)}});
+    QByteArray many;
+    appendLe16(many, 0);
+    appendLe16(many, 1);
+    appendLe16(many, 5000);
+    const quint32 offset = 6 + 16 * 5000;
+    for (int i = 0; i < 5000; ++i) {
+        QByteArray entry = one.mid(6, 16);
+        qToLittleEndian(offset, entry.data() + 12);
+        many += entry;
+    }
+    writeFile(dir.filePath(u"app.ico"_s), many + one.mid(22));
+    const CheckReport report = checked(dir.path());
+    EXPECT_EQ(report.findings,
+              QList<Finding>({error(".", "app.ico", "ico-entry",
+                                    u"its directory lists 5000 pictures, more than the 256 the "
+                                    "check reads"_s)}))
+        << shown(report.findings);
+}
+
 // A pipe where a file belongs would block a read forever.
 TEST(IconCheck, APipeIsNeverOpened) {
     QTemporaryDir dir;

@@ -230,8 +230,7 @@ private:
         const Picture &picture = m_context.picture(path);
         if (picture.state == Picture::State::Png) {
             if (picture.damaged) {
-                m_context.report(Rule::DamagedImage, m_set, path,
-                                 u"is a damaged PNG: %1"_s.arg(picture.problem));
+                m_context.reportDamaged(m_set, path);
                 return std::nullopt;
             }
             return picture.size;

@@ -250,10 +250,18 @@ bool CheckContext::reportUnusablePng(Rule missingRule, Rule notPngRule, const QS
         break;
     }
     if (facts.damaged) {
-        report(Rule::DamagedImage, setFolder, path, u"is a damaged PNG: %1"_s.arg(facts.problem));
+        reportDamaged(setFolder, path);
         return false;
     }
     return true;
+}
+
+void CheckContext::reportDamaged(const QString &setFolder, const QString &path) {
+    const QString key = QDir::cleanPath(path);
+    if (m_damagedReported.contains(key))
+        return;
+    m_damagedReported.insert(key);
+    report(Rule::DamagedImage, setFolder, path, u"is a damaged PNG: %1"_s.arg(picture(path).problem));
 }
 
 QString sizeText(QSize size) {

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QImage>
 #include <QJsonDocument>
+#include <QSet>
 #include <QSize>
 #include <optional>
 
@@ -92,6 +93,8 @@ public:
     const Picture &picture(const QString &path);
     // The picture's pixels as straight ARGB32, for rules that look at them; null when it cannot be decoded.
     QImage pixels(const QString &path);
+    // Reports a damaged PNG, once however many rules meet it.
+    void reportDamaged(const QString &setFolder, const QString &path);
     // Reports what keeps a picture that should be a PNG from being checked: missing, unreadable, not a PNG
     // or damaged. True when its size can be checked.
     bool reportUnusablePng(Rule missingRule, Rule notPngRule, const QString &setFolder, const QString &path,
@@ -105,6 +108,7 @@ private:
     CheckOptions m_options;
     QList<Finding> m_findings;
     QHash<QString, Picture> m_pictures;
+    QSet<QString> m_damagedReported;
 };
 
 // The facts of a PNG held in memory (within a container), decoding it when it has at most maxPixels.

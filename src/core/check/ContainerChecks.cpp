@@ -19,6 +19,10 @@ quint32 be32(const QByteArray &bytes, qsizetype at) {
     return qFromBigEndian<quint32>(bytes.constData() + at);
 }
 
+constexpr int maxIcoPictures = 256;
+// No picture of an ICO (256 px) or an ICNS (1024 px) is larger; one that claims more is only measured.
+constexpr qint64 maxContainerPixels = 1024 * 1024;
+
 // A container read whole within the picture limit; nothing when it is a link, missing or too large
 // (the last with a finding).
 std::optional<QByteArray> readContainer(CheckContext &context, Rule rule, const QString &path,
@@ -97,6 +101,14 @@ IcoDirectory readIcoDirectory(const QByteArray &bytes, qint64 maxPixels) {
         directory.problem = u"holds no picture"_s;
         return directory;
     }
+    // Real icons hold a handful of pictures; a directory of thousands pointing at one large picture would
+    // have it decoded thousands of times.
+    if (count > maxIcoPictures) {
+        directory.problem =
+            u"its directory lists %1 pictures, more than the %2 the check reads"_s.arg(count).arg(
+                maxIcoPictures);
+        return directory;
+    }
     if (6 + 16 * qsizetype(count) > bytes.size()) {
         directory.problem = u"is cut short: its directory lists %1 pictures"_s.arg(count);
         return directory;
@@ -114,7 +126,7 @@ IcoDirectory readIcoDirectory(const QByteArray &bytes, qint64 maxPixels) {
             directory.pictures.append(picture);
             continue;
         }
-        const QByteArray data = bytes.mid(offset, length);
+        const QByteArray data = QByteArray::fromRawData(bytes.constData() + offset, qsizetype(length));
         if (hasPngSignature(data)) {
             const Picture png = pngFacts(data, maxPixels);
             picture.real = png.size;
@@ -160,7 +172,8 @@ void checkIco(CheckContext &context, const QString &path, const QString &setFold
     const auto bytes = readContainer(context, Rule::IcoEntry, path, setFolder);
     if (!bytes)
         return;
-    const IcoDirectory directory = readIcoDirectory(*bytes, context.options().maxDecodedPixels);
+    const IcoDirectory directory =
+        readIcoDirectory(*bytes, qMin(context.options().maxDecodedPixels, maxContainerPixels));
     if (!directory.problem.isEmpty()) {
         context.report(Rule::IcoEntry, setFolder, path, directory.problem);
         return;
@@ -213,7 +226,7 @@ void checkIcns(CheckContext &context, const QString &path, const QString &setFol
         for (const IcnsType &picture : pictureTypes) {
             if (type != picture.code || !hasPngSignature(data))
                 continue;
-            const Picture png = pngFacts(data, context.options().maxDecodedPixels);
+            const Picture png = pngFacts(data, qMin(context.options().maxDecodedPixels, maxContainerPixels));
             if (png.damaged)
                 context.report(Rule::IcnsEntry, setFolder, path,
                                u"element %1: its PNG is damaged: %2"_s.arg(name, png.problem));

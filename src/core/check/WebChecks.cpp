@@ -45,8 +45,7 @@ std::optional<QSize> measured(CheckContext &context, const QString &setFolder, c
     const Picture &picture = context.picture(path);
     if (picture.state == Picture::State::Png) {
         if (picture.damaged) {
-            context.report(Rule::DamagedImage, setFolder, path,
-                           u"is a damaged PNG: %1"_s.arg(picture.problem));
+            context.reportDamaged(setFolder, path);
             return std::nullopt;
         }
         return picture.size;
