@@ -227,7 +227,7 @@ private:
 
     // A bitmap's size, or nothing when it cannot be measured (a finding says why where one is due).
     std::optional<QSize> measure(const QString &path) {
-        const Picture &picture = m_context.picture(path);
+        const Picture picture = m_context.picture(path);
         if (picture.state == Picture::State::Png) {
             if (picture.damaged) {
                 m_context.reportDamaged(m_set, path);

@@ -109,7 +109,7 @@ void checkAppIconSet(CheckContext &context, const QString &folder) {
                                u"names \"%1\", which is not a file of the set"_s.arg(filename));
             continue;
         }
-        const Picture &picture = context.picture(path);
+        const Picture picture = context.picture(path);
         const bool usable =
             firstMention ? context.reportUnusablePng(Rule::AppleMissingFile, Rule::AppleNotPng, folder, path,
                                                      u"is named in Contents.json but is not in the set"_s,

@@ -209,7 +209,7 @@ Picture CheckContext::readPicture(const QString &path) const {
     return pngFacts(bytes, m_options.maxDecodedPixels);
 }
 
-const Picture &CheckContext::picture(const QString &path) {
+Picture CheckContext::picture(const QString &path) {
     const QString key = QDir::cleanPath(path);
     auto it = m_pictures.constFind(key);
     if (it == m_pictures.cend())
@@ -218,7 +218,7 @@ const Picture &CheckContext::picture(const QString &path) {
 }
 
 QImage CheckContext::pixels(const QString &path) {
-    const Picture &facts = picture(path);
+    const Picture facts = picture(path);
     if (facts.state != Picture::State::Png || facts.damaged || facts.headerOnly)
         return {};
     if (qint64(facts.size.width()) * facts.size.height() > m_options.maxDecodedPixels)
@@ -233,7 +233,7 @@ QImage CheckContext::pixels(const QString &path) {
 bool CheckContext::reportUnusablePng(Rule missingRule, Rule notPngRule, const QString &setFolder,
                                      const QString &path, const QString &missingMessage,
                                      const QString &notPngMessage) {
-    const Picture &facts = picture(path);
+    const Picture facts = picture(path);
     switch (facts.state) {
     case Picture::State::Link:
         return false; // reported where the walk met it

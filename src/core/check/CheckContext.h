@@ -89,8 +89,9 @@ public:
     // A JSON document within the limits; a finding of the rule given says why when there is none.
     std::optional<QJsonDocument> readJson(Rule rule, const QString &setFolder, const QString &path);
 
-    // Header facts, and pixels when the picture is small enough; read once per path.
-    const Picture &picture(const QString &path);
+    // Header facts, and whether the pixels decode when the picture is small enough; read once per path. A
+    // copy, so that it stays valid while later reads fill the cache.
+    Picture picture(const QString &path);
     // The picture's pixels as straight ARGB32, for rules that look at them; null when it cannot be decoded.
     QImage pixels(const QString &path);
     // Reports a damaged PNG, once however many rules meet it.

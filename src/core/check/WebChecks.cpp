@@ -42,7 +42,7 @@ std::optional<QSize> sizeToken(const QString &token) {
 // What a picture measures; nothing for a vector or a file that cannot be measured (with a finding for a
 // damaged PNG).
 std::optional<QSize> measured(CheckContext &context, const QString &setFolder, const QString &path) {
-    const Picture &picture = context.picture(path);
+    const Picture picture = context.picture(path);
     if (picture.state == Picture::State::Png) {
         if (picture.damaged) {
             context.reportDamaged(setFolder, path);
