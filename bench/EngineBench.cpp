@@ -1,4 +1,6 @@
 #include "imaging/Effects.h"
+#include "imaging/IcnsEncoder.h"
+#include "imaging/IcoEncoder.h"
 #include "imaging/PngEncoder.h"
 #include "imaging/Renderer.h"
 #include "imaging/Resampler.h"
@@ -72,6 +74,38 @@ void Encode(benchmark::State &state) {
     state.counters["png_bytes"] = double(bytes);
 }
 BENCHMARK(Encode)->ArgsProduct({{64, 180, 1024}, {0, 1}})->Unit(benchmark::kMicrosecond);
+
+// The pictures of one container, resized from the 1024 picture outside the timing.
+QList<QImage> containerPictures(std::initializer_list<int> edges, bool photo) {
+    QList<QImage> pictures;
+    for (const int edge : edges)
+        pictures.append(resample(picture(1024, photo), edge, edge));
+    return pictures;
+}
+
+// A macOS .icns of all seven edges: three run-length elements, seven PNGs of five pictures.
+void EncodeIcns(benchmark::State &state) {
+    const QList<QImage> pictures = containerPictures({16, 32, 64, 128, 256, 512, 1024}, state.range(0) != 0);
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        bytes = encodeIcns(pictures)->size();
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.counters["icns_bytes"] = double(bytes);
+}
+BENCHMARK(EncodeIcns)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// A Windows .ico of six entries, the 256-pixel one a PNG.
+void EncodeIcoEntries(benchmark::State &state) {
+    const QList<QImage> pictures = containerPictures({16, 24, 32, 48, 64, 256}, state.range(0) != 0);
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        bytes = encodeIcoEntries(pictures)->size();
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.counters["ico_bytes"] = double(bytes);
+}
+BENCHMARK(EncodeIcoEntries)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // Every render and encode of one set, without the file writes.
 void RenderSet(benchmark::State &state) {

@@ -3,7 +3,8 @@
 
 #include "imaging/Effects.h"
 #include "imaging/ImageValidation.h"
-#include "writers/SetWriter.h"
+#include "imaging/SourceLoader.h"
+#include "writers/Generation.h"
 
 #include <QColor>
 #include <algorithm>
@@ -12,11 +13,6 @@
 namespace glyphon::cli {
 
 namespace {
-
-// A platform's key on the command line is its name in lower case: macos, ios, watchos, android, web.
-QString platformKey(Platform platform) {
-    return platformName(platform).toLower();
-}
 
 QString platformKeys() {
     QStringList keys;
@@ -46,7 +42,8 @@ QList<OptionDeclaration> generateOptions() {
         {QStringLiteral("output"), u'o', Value::Required, QStringLiteral("DIR"),
          QStringLiteral("Folder to write the icon sets into (created if missing).")},
         {QStringLiteral("platforms"), QChar(), Value::Required, QStringLiteral("LIST"),
-         QStringLiteral("Comma list of %1 (default: all five).").arg(platformKeys())},
+         QStringLiteral("Comma list of %1 (default: macos, ios, watchos, android, web).")
+             .arg(platformKeys())},
         {QStringLiteral("rounded-corners"), QChar(), Value::Optional, QStringLiteral("PX"),
          QStringLiteral("Round the corners with a radius of 229, or PX, on the 1024-pixel canvas.")},
         {QStringLiteral("padding"), QChar(), Value::Optional, QStringLiteral("PX"),
@@ -55,6 +52,20 @@ QList<OptionDeclaration> generateOptions() {
          QStringLiteral("Tint with COLOR (#RRGGBB or a colour name).")},
         {QStringLiteral("tint-opacity"), QChar(), Value::Required, QStringLiteral("X"),
          QStringLiteral("Opacity of the tint from 0 to 1 (default 0.2).")},
+        {QStringLiteral("background"), QChar(), Value::Required, QStringLiteral("COLOR"),
+         QStringLiteral("Fill transparent areas of opaque outputs with COLOR (default white).")},
+        {QStringLiteral("dark-source"), QChar(), Value::Required, QStringLiteral("FILE"),
+         QStringLiteral("Use FILE as the dark appearance instead of deriving it.")},
+        {QStringLiteral("tinted-source"), QChar(), Value::Required, QStringLiteral("FILE"),
+         QStringLiteral("Use FILE as the tinted appearance instead of deriving it.")},
+        {QStringLiteral("monochrome-source"), QChar(), Value::Required, QStringLiteral("FILE"),
+         QStringLiteral("Use FILE as the Android monochrome layer instead of deriving it.")},
+        {QStringLiteral("app-name"), QChar(), Value::Required, QStringLiteral("NAME"),
+         QStringLiteral("The app's name in the web manifest (default App).")},
+        {QStringLiteral("icon-name"), QChar(), Value::Required, QStringLiteral("NAME"),
+         QStringLiteral("The file name of the Linux theme icons (default app).")},
+        {QStringLiteral("hash-names"), QChar(), Value::None, QString(),
+         QStringLiteral("Put a content hash into the modern web icons' file names.")},
         padToSquareOption(),
         {QStringLiteral("force"), QChar(), Value::None, QString(),
          QStringLiteral("Write even when the source is rejected by validation.")},
@@ -68,7 +79,7 @@ QList<OptionDeclaration> generateOptions() {
 
 Result<QList<Platform>, Failure> parsePlatforms(const ArgumentParser &parser) {
     if (!parser.isSet(QStringLiteral("platforms")))
-        return QList<Platform>(allPlatforms.begin(), allPlatforms.end());
+        return QList<Platform>(defaultPlatforms.begin(), defaultPlatforms.end());
     QList<Platform> platforms;
     for (const QString &key : parser.value(QStringLiteral("platforms")).split(u',', Qt::SkipEmptyParts)) {
         const auto platform = platformFromKey(key.trimmed());
@@ -139,14 +150,79 @@ Result<EffectSettings, Failure> parseEffects(const ArgumentParser &parser) {
     return settings;
 }
 
+// A hand-made picture for one appearance: it must load and be square, or the run does not start.
+Result<std::optional<Image>, Failure> extraSource(const ArgumentParser &parser, const QString &option) {
+    if (!parser.isSet(option))
+        return std::optional<Image>();
+    const QString path = parser.value(option);
+    Result<Image> loaded = loadSourceImage(path);
+    if (!loaded)
+        return Failure{UsageError, QStringLiteral("--%1: %2").arg(option, loaded.error().description())};
+    if (loaded->pixelWidth() != loaded->pixelHeight())
+        return Failure{SourceRejected, QStringLiteral("--%1: %2: the picture is %3×%4, not square")
+                                           .arg(option, path)
+                                           .arg(loaded->pixelWidth())
+                                           .arg(loaded->pixelHeight())};
+    return std::optional<Image>(*loaded);
+}
+
+Result<QString, Failure> fileNameOption(const ArgumentParser &parser, const QString &option,
+                                        const QString &byDefault) {
+    if (!parser.isSet(option))
+        return byDefault;
+    const QString name = parser.value(option);
+    if (!isSafeFileName(name))
+        return Failure{
+            UsageError,
+            QStringLiteral("--%1: \"%2\" cannot be a file name (use letters, digits, '.', '-' and '_')")
+                .arg(option, name)};
+    return name;
+}
+
+// Everything besides the source and the effects that the newer targets are made from.
+Result<GenerationInputs, Failure> parseInputs(const ArgumentParser &parser) {
+    GenerationInputs inputs;
+    if (parser.isSet(QStringLiteral("background"))) {
+        const QString text = parser.value(QStringLiteral("background"));
+        const QColor color(text);
+        if (!color.isValid())
+            return Failure{
+                UsageError,
+                QStringLiteral("--background: \"%1\" is not a colour (use #RRGGBB or a colour name)")
+                    .arg(text)};
+        inputs.background = Color::fromQColor(color);
+        inputs.background.alpha = 1.0;
+    }
+    if (parser.isSet(QStringLiteral("app-name"))) {
+        inputs.appName = parser.value(QStringLiteral("app-name")).trimmed();
+        if (inputs.appName.isEmpty())
+            return Failure{UsageError, QStringLiteral("--app-name: the name is empty")};
+    }
+    const auto iconName = fileNameOption(parser, QStringLiteral("icon-name"), inputs.iconName);
+    if (!iconName)
+        return iconName.error();
+    inputs.iconName = *iconName;
+    inputs.hashNames = parser.isSet(QStringLiteral("hash-names"));
+    for (const auto &[option, picture] :
+         {std::pair{QStringLiteral("dark-source"), &inputs.darkSource},
+          std::pair{QStringLiteral("tinted-source"), &inputs.tintedSource},
+          std::pair{QStringLiteral("monochrome-source"), &inputs.monochromeSource}}) {
+        auto loaded = extraSource(parser, option);
+        if (!loaded)
+            return loaded.error();
+        *picture = *loaded;
+    }
+    return inputs;
+}
+
 // Writes each platform in turn: its failures on standard output as they happen, then its line on
 // standard error. Returns how many files could not be written.
-int writeSets(const Image &processed, const QList<Platform> &platforms, const QString &folder,
+int writeSets(const Generation &generation, const QList<Platform> &platforms, const QString &folder,
               QTextStream &out, QTextStream &err) {
     const FailureSink print = [&out](const Error &error) { out << failureLine(error) << Qt::endl; };
     int failures = 0;
     for (const Platform platform : platforms) {
-        const int platformFailures = int(writePlatform(platform, processed, folder, print).failures.size());
+        const int platformFailures = int(writeTarget(platform, generation, folder, print).failures.size());
         failures += platformFailures;
         err << platformName(platform)
             << (platformFailures ? QStringLiteral(": %1 failure(s)").arg(platformFailures)
@@ -178,6 +254,9 @@ int generate(const QStringList &arguments, QTextStream &out, QTextStream &err) {
     const auto effects = parseEffects(parser);
     if (!effects)
         return fail(err, effects.error());
+    auto inputs = parseInputs(parser);
+    if (!inputs)
+        return fail(err, inputs.error());
     const auto source = sourceImage(parser, *sourcePath, err);
     if (!source)
         return fail(err, source.error());
@@ -191,7 +270,10 @@ int generate(const QStringList &arguments, QTextStream &out, QTextStream &err) {
     if (validation.type != ValidationType::Success)
         err << program << ": " << *sourcePath << ": " << validation.message << Qt::endl;
 
-    const int failures = writeSets(applyEffects(*source, *effects), *platforms, folder, out, err);
+    inputs->source = *source;
+    inputs->effects = *effects;
+    const Generation generation(std::move(*inputs));
+    const int failures = writeSets(generation, *platforms, folder, out, err);
     if (failures)
         err << program << ": " << failures << " file(s) could not be written" << Qt::endl;
     const bool checkFailed = parser.isSet(QStringLiteral("check")) && checkWrittenFolder(folder, out, err);

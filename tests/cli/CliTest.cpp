@@ -160,6 +160,14 @@ TEST(Cli, BadOptionValuesExitTwoNamingTheOption) {
         {QStringLiteral("--tint=notacolour"), QStringLiteral("--tint")},
         {QStringLiteral("--tint-opacity=0.5"), QStringLiteral("--tint-opacity")},
         {QStringLiteral("--platforms="), QStringLiteral("--platforms")},
+        {QStringLiteral("--platforms=ios-single,tizen"), QStringLiteral("--platforms")},
+        {QStringLiteral("--background=notacolour"), QStringLiteral("--background")},
+        {QStringLiteral("--icon-name=../../etc/passwd"), QStringLiteral("--icon-name")},
+        {QStringLiteral("--icon-name=.hidden"), QStringLiteral("--icon-name")},
+        {QStringLiteral("--app-name= "), QStringLiteral("--app-name")},
+        {QStringLiteral("--dark-source=/nonexistent/dark.png"), QStringLiteral("--dark-source")},
+        {QStringLiteral("--monochrome-source=") + sample() + QStringLiteral(".missing"),
+         QStringLiteral("--monochrome-source")},
     };
     for (const auto &[option, named] : cases) {
         const auto r =
@@ -187,6 +195,19 @@ TEST(Cli, RejectedSourceExitsThreeUnlessForced) {
                 QStringLiteral("--platforms=android"), QStringLiteral("--force")});
     EXPECT_EQ(r.code, 0);
     EXPECT_TRUE(QFile::exists(QDir(out).filePath(QStringLiteral("Android/mipmap-xxxhdpi/ic_launcher.png"))));
+}
+
+TEST(Cli, HandMadeAppearancesMustBeSquareBeforeAnythingIsWritten) {
+    QTemporaryDir dir;
+    const QString wide = writePicture(dir, 1200, 800);
+    const QString out = dir.filePath(QStringLiteral("out"));
+    for (const char *option : {"--dark-source=", "--tinted-source=", "--monochrome-source="}) {
+        const auto r = runCli({QStringLiteral("generate"), sample(), QStringLiteral("-o"), out,
+                               QString::fromUtf8(option) + wide});
+        EXPECT_EQ(r.code, 3) << option;
+        EXPECT_TRUE(r.err.contains(QStringLiteral("not square"))) << r.err.toStdString();
+        EXPECT_FALSE(QDir(out).exists());
+    }
 }
 
 TEST(Cli, WarningClassSourceIsWrittenWithAWarning) {

@@ -4,6 +4,8 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QLinearGradient>
+#include <QPainter>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -59,6 +61,37 @@ QImage filled(int edge, const QColor &color) {
     QImage image(edge, edge, QImage::Format_ARGB32_Premultiplied);
     image.fill(color);
     return image;
+}
+
+QImage iconPicture(int edge) {
+    const QImage sample(sourcePath(QStringLiteral("resources/samples/apple-1024.png")));
+    QImage picture = sample.scaled(edge, edge, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                         .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&picture);
+    QLinearGradient band(0, 0, edge, 0);
+    band.setColorAt(0, QColor(20, 90, 230, 40));
+    band.setColorAt(1, QColor(250, 200, 20, 220));
+    painter.fillRect(QRectF(0, edge * 0.6, edge, edge * 0.25), band);
+    return picture;
+}
+
+int premultipliedDistance(const QImage &expected, const QImage &actual, bool opaqueOnly) {
+    if (expected.size() != actual.size())
+        return 256;
+    const QImage a = expected.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage b = actual.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const QRgb *p = reinterpret_cast<const QRgb *>(a.constScanLine(y));
+        const QRgb *q = reinterpret_cast<const QRgb *>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x) {
+            if (opaqueOnly && qAlpha(p[x]) != 255)
+                continue;
+            for (const int shift : {0, 8, 16, 24})
+                worst = std::max(worst, std::abs(int((p[x] >> shift) & 0xff) - int((q[x] >> shift) & 0xff)));
+        }
+    }
+    return worst;
 }
 
 } // namespace glyphon::test

@@ -22,6 +22,7 @@ QByteArray fileBytes(const QString &path);
 inline const QString imageMagickConvert = QStringLiteral("/usr/bin/convert-im6.q16");
 inline const QString pngcheck = QStringLiteral("/usr/bin/pngcheck");
 inline const QString icotool = QStringLiteral("/usr/bin/icotool");
+inline const QString icns2png = QStringLiteral("/usr/bin/icns2png");
 
 struct ToolRun {
     int exitCode = -1;
@@ -38,5 +39,13 @@ bool waitUntil(const std::function<bool()> &condition, int deadlineMs = 20000);
 
 // A square premultiplied canvas filled with one colour.
 QImage filled(int edge, const QColor &color);
+
+// The bundled sample at this edge under a translucent band: flat clear areas, smooth shading, hard and
+// soft edges and every degree of alpha, premultiplied as the renderer hands pictures on.
+QImage iconPicture(int edge);
+
+// The largest channel difference between two pictures, premultiplied: how far apart they look over any
+// background. Only over the pixels opaque in the first when asked; 256 when the sizes differ.
+int premultipliedDistance(const QImage &expected, const QImage &actual, bool opaqueOnly = false);
 
 } // namespace glyphon::test

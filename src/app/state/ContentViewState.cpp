@@ -233,7 +233,23 @@ void ContentViewState::startGeneration(const QList<QUrl> &locations) {
         !anyPlatformSelected())
         return;
     dismissIntakeFailure();
-    m_run.start(locations.first().toLocalFile(), *image(), effectSettings(), m_settings.selectedPlatforms());
+    m_run.start(locations.first().toLocalFile(), generationInputs(), m_settings.selectedPlatforms());
+}
+
+GenerationInputs ContentViewState::generationInputs() const {
+    GenerationInputs inputs;
+    if (image())
+        inputs.source = *image();
+    inputs.effects = effectSettings();
+    inputs.background = m_settings.value(settings::backgroundColor);
+    // The window has no name fields: the image's own name stands in, as a file name only where it is safe.
+    const QString baseName = QFileInfo(m_intake.imageUrl().toLocalFile()).completeBaseName();
+    if (!baseName.trimmed().isEmpty())
+        inputs.appName = baseName.trimmed();
+    const QString fileName = baseName.toLower().replace(u' ', u'-');
+    if (isSafeFileName(fileName))
+        inputs.iconName = fileName;
+    return inputs;
 }
 
 } // namespace glyphon

@@ -221,6 +221,8 @@ public:
 
     // The effect settings of this moment, as the preview and the run apply them.
     EffectSettings effectSettings() const { return m_settings.effectSettings(); }
+    // What a run started now would be made from.
+    GenerationInputs generationInputs() const;
 
     // The folder the last image came from, kept in the store for the next start's file dialog; empty when
     // none was stored or the stored value is not a folder path.

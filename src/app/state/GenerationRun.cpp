@@ -1,7 +1,7 @@
 #include "GenerationRun.h"
 
 #include "StateField.h"
-#include "writers/SetWriter.h"
+#include "writers/Generation.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,9 +14,9 @@ namespace glyphon {
 namespace {
 
 // The one place a run meets the writers.
-PlatformOutcome writePlatformSet(Platform platform, const Image &processed, const QString &folder) {
+PlatformOutcome writePlatformSet(Platform platform, const Generation &generation, const QString &folder) {
     // The default sink prints each failure's documented line as it happens.
-    const WriteReport report = writePlatform(platform, processed, folder);
+    const WriteReport report = writeTarget(platform, generation, folder);
     PlatformOutcome outcome;
     outcome.filesWritten = report.written;
     for (const Error &failure : report.failures)
@@ -24,11 +24,11 @@ PlatformOutcome writePlatformSet(Platform platform, const Image &processed, cons
     return outcome;
 }
 
-void writeSets(QPromise<PlatformOutcome> &promise, const Image &source, const EffectSettings &effects,
-               const QString &folder, const QList<Platform> &platforms) {
-    const Image processed = applyEffects(source, effects);
+void writeSets(QPromise<PlatformOutcome> &promise, const GenerationInputs &inputs, const QString &folder,
+               const QList<Platform> &platforms) {
+    const Generation generation(inputs);
     for (Platform platform : platforms)
-        promise.addResult(writePlatformSet(platform, processed, folder));
+        promise.addResult(writePlatformSet(platform, generation, folder));
 }
 
 } // namespace
@@ -103,6 +103,14 @@ void GenerationRun::showOutputFolder() {
 
 bool GenerationRun::start(const QString &folder, const Image &source, const EffectSettings &effects,
                           const QList<Platform> &platforms) {
+    GenerationInputs inputs;
+    inputs.source = source;
+    inputs.effects = effects;
+    return start(folder, inputs, platforms);
+}
+
+bool GenerationRun::start(const QString &folder, const GenerationInputs &inputs,
+                          const QList<Platform> &platforms) {
     // A second run over the first would interleave their flags; a run over no platform would only report
     // a success for nothing.
     if (m_isProcessing || platforms.isEmpty())
@@ -116,7 +124,7 @@ bool GenerationRun::start(const QString &folder, const Image &source, const Effe
     setProgress(0.0);
     setTotalProgress(double(platforms.size()));
     setOutcome({}, 0);
-    m_writers.setFuture(QtConcurrent::run(writeSets, source, effects, folder, platforms));
+    m_writers.setFuture(QtConcurrent::run(writeSets, inputs, folder, platforms));
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "imaging/Effects.h"
 #include "imaging/Image.h"
+#include "writers/Generation.h"
 #include "writers/OutputSets.h"
 
 #include <QFutureWatcher>
@@ -57,6 +58,7 @@ public:
 
     // Starts a run over copies of what it needs; false, and nothing changes, while one is in progress or
     // when there is no platform.
+    bool start(const QString &folder, const GenerationInputs &inputs, const QList<Platform> &platforms);
     bool start(const QString &folder, const Image &source, const EffectSettings &effects,
                const QList<Platform> &platforms);
     void finish(const QString &folder);

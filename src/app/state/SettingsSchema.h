@@ -1,6 +1,7 @@
 #pragma once
 
 #include "imaging/Color.h"
+#include "writers/Generation.h"
 #include "writers/OutputSets.h"
 
 #include <QString>
@@ -77,9 +78,9 @@ struct SettingDeclaration {
         declared.type = SettingType::Folder;
         return declared;
     }
-    // Whether a run writes this platform's set; every platform is on by default.
+    // Whether a run writes this platform's set; the classic sets are on by default, the newer targets off.
     static constexpr SettingDeclaration platformFlag(std::u16string_view key, Platform platform) {
-        SettingDeclaration declared = flag(key, true, SettingReaction::Save);
+        SettingDeclaration declared = flag(key, isClassicSet(platform), SettingReaction::Save);
         declared.platform = platform;
         return declared;
     }
@@ -106,6 +107,14 @@ inline constexpr std::array settingsSchema{
     SettingDeclaration::platformFlag(u"forWatchos", Platform::WatchOS),
     SettingDeclaration::platformFlag(u"forAndroid", Platform::Android),
     SettingDeclaration::platformFlag(u"forFavicon", Platform::Web),
+    SettingDeclaration::platformFlag(u"forIosSingle", Platform::IOSSingle),
+    SettingDeclaration::platformFlag(u"forWatchosSingle", Platform::WatchOSSingle),
+    SettingDeclaration::platformFlag(u"forIconComposer", Platform::IconComposer),
+    SettingDeclaration::platformFlag(u"forMacosIcns", Platform::MacOSIcns),
+    SettingDeclaration::platformFlag(u"forAndroidAdaptive", Platform::AndroidAdaptive),
+    SettingDeclaration::platformFlag(u"forWebModern", Platform::WebModern),
+    SettingDeclaration::platformFlag(u"forWindows", Platform::Windows),
+    SettingDeclaration::platformFlag(u"forLinux", Platform::Linux),
     SettingDeclaration::flag(u"withRoundedCorners", false, SettingReaction::PreviewAndSave),
     SettingDeclaration::number(u"roundedCornersPx", 229.0, {100.0, 300.0, 5.0},
                                SettingReaction::PreviewAndSave),
@@ -120,6 +129,8 @@ inline constexpr std::array settingsSchema{
     // The colour being picked: saved with the effects as four numbers; at start the four above win.
     SettingDeclaration::color(u"colorSelection", defaultTint, SettingReaction::PreviewAndSave).unbound(),
     SettingDeclaration::number(u"tintOpacity", 0.2, {0.0, 1.0, 0.05}, SettingReaction::PreviewAndSave),
+    // What fills the transparent areas of the outputs that must be opaque.
+    SettingDeclaration::color(u"backgroundColor", defaultBackground, SettingReaction::PreviewAndSave),
     // How the window was left: the open Settings panel, the grid (taken up by the first image a window
     // shows) and the last output and image folders.
     SettingDeclaration::flag(u"isExpanded", false).remembered(),
@@ -167,6 +178,14 @@ inline constexpr auto forIos = settingFor<bool>(u"forIos");
 inline constexpr auto forWatchos = settingFor<bool>(u"forWatchos");
 inline constexpr auto forAndroid = settingFor<bool>(u"forAndroid");
 inline constexpr auto forFavicon = settingFor<bool>(u"forFavicon");
+inline constexpr auto forIosSingle = settingFor<bool>(u"forIosSingle");
+inline constexpr auto forWatchosSingle = settingFor<bool>(u"forWatchosSingle");
+inline constexpr auto forIconComposer = settingFor<bool>(u"forIconComposer");
+inline constexpr auto forMacosIcns = settingFor<bool>(u"forMacosIcns");
+inline constexpr auto forAndroidAdaptive = settingFor<bool>(u"forAndroidAdaptive");
+inline constexpr auto forWebModern = settingFor<bool>(u"forWebModern");
+inline constexpr auto forWindows = settingFor<bool>(u"forWindows");
+inline constexpr auto forLinux = settingFor<bool>(u"forLinux");
 inline constexpr auto withRoundedCorners = settingFor<bool>(u"withRoundedCorners");
 inline constexpr auto roundedCornersPx = settingFor<double>(u"roundedCornersPx");
 inline constexpr auto withPadding = settingFor<bool>(u"withPadding");
@@ -178,6 +197,7 @@ inline constexpr auto tintColorBlue = settingFor<double>(u"tintColorBlue");
 inline constexpr auto tintColorOpacity = settingFor<double>(u"tintColorOpacity");
 inline constexpr auto colorSelection = settingFor<Color>(u"colorSelection");
 inline constexpr auto tintOpacity = settingFor<double>(u"tintOpacity");
+inline constexpr auto backgroundColor = settingFor<Color>(u"backgroundColor");
 inline constexpr auto isExpanded = settingFor<bool>(u"isExpanded");
 inline constexpr auto showGridView = settingFor<bool>(u"showGridView");
 inline constexpr auto lastOutputFolder = settingFor<QString>(u"lastOutputFolder");

@@ -1,10 +1,13 @@
 #include "PlatformSheet.h"
 
 #include "ButtonStyles.h"
+#include "ColorWell.h"
 #include "ContentViewState.h"
 #include "SwitchToggle.h"
 #include "Theme.h"
 
+#include <QColorDialog>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalBlocker>
@@ -20,6 +23,27 @@ SwitchToggle *makeSwitch(const QString &title, const QString &help, QWidget *par
     toggle->setAccessibleDescription(help);
     return toggle;
 }
+
+// The newer targets: off by default, written beside the classic sets when switched on.
+struct MoreFormat {
+    Setting<bool> setting;
+    const char *title;
+    const char *help;
+};
+
+const MoreFormat moreFormats[] = {
+    {settings::forIosSingle, "iOS Single Size",
+     "One 1024 image each for the default, dark and tinted appearances (Xcode 14 and later)"},
+    {settings::forWatchosSingle, "watchOS Single Size", "One opaque 1024 image (Xcode 14 and later)"},
+    {settings::forIconComposer, "Icon Composer", "An AppIcon.icon document for Xcode 26"},
+    {settings::forMacosIcns, "macOS .icns", "An AppIcon.icns for apps built without Xcode"},
+    {settings::forAndroidAdaptive, "Android Adaptive",
+     "Adaptive and themed launcher icons with the Play Store icon"},
+    {settings::forWebModern, "Modern Web",
+     "favicon.ico, SVG, touch icon and an installable web app manifest"},
+    {settings::forWindows, "Windows", "A multi-size app.ico for desktop applications"},
+    {settings::forLinux, "Linux", "A hicolor icon theme tree for desktop applications"},
+};
 
 } // namespace
 
@@ -76,6 +100,40 @@ PlatformSheet::PlatformSheet(ContentViewState &state, QWidget *parent) : QDialog
     switches->addLayout(row({m_macos, m_ios, m_watchos}, 12));
     switches->addLayout(row({m_android, m_web}, 12));
 
+    auto *moreTitle = new QLabel(QStringLiteral("More formats"), this);
+    QFont groupFont = moreTitle->font();
+    groupFont.setWeight(QFont::DemiBold);
+    moreTitle->setFont(groupFont);
+    moreTitle->setAlignment(Qt::AlignCenter);
+    switches->addSpacing(8);
+    switches->addWidget(moreTitle);
+    auto *more = new QGridLayout;
+    more->setHorizontalSpacing(24);
+    more->setVerticalSpacing(12);
+    int index = 0;
+    for (const MoreFormat &format : moreFormats) {
+        auto *toggle = makeSwitch(QString::fromUtf8(format.title), QString::fromUtf8(format.help), this);
+        m_switches.append({toggle, format.setting});
+        more->addWidget(toggle, index / 2, index % 2, Qt::AlignLeft | Qt::AlignVCenter);
+        ++index;
+    }
+    auto *moreRow = new QHBoxLayout;
+    moreRow->addStretch();
+    moreRow->addLayout(more);
+    moreRow->addStretch();
+    switches->addLayout(moreRow);
+
+    auto *backgroundLabel = new QLabel(QStringLiteral("Background"), this);
+    m_backgroundWell = new ColorWell(this);
+    const QString backgroundHelp = QStringLiteral(
+        "Fills the transparent areas of icons that must be opaque, such as the App Store icon, and is the "
+        "Icon Composer background");
+    m_backgroundWell->setToolTip(backgroundHelp);
+    m_backgroundWell->setAccessibleName(QStringLiteral("Background"));
+    m_backgroundWell->setAccessibleDescription(backgroundHelp);
+    backgroundLabel->setToolTip(backgroundHelp);
+    switches->addLayout(row({backgroundLabel, m_backgroundWell}, 8));
+
     auto *buttons = row({m_cancel, m_createIcons}, 8);
     buttons->setContentsMargins(0, 8, 0, 0);
 
@@ -100,21 +158,50 @@ void PlatformSheet::showEvent(QShowEvent *event) {
     m_createIcons->setFocus(Qt::OtherFocusReason);
 }
 
+SwitchToggle *PlatformSheet::switchFor(Platform platform) const {
+    for (const auto &[toggle, setting] : m_switches)
+        if (setting.declared().platform == platform)
+            return toggle;
+    return nullptr;
+}
+
+void PlatformSheet::openBackgroundPicker() {
+    Settings &values = m_state.settings();
+    if (!m_backgroundPicker) {
+        m_backgroundPicker = new QColorDialog(values.value(settings::backgroundColor).toQColor(), this);
+        m_backgroundPicker->setWindowTitle(QStringLiteral("Background"));
+        m_backgroundPicker->setOptions(QColorDialog::DontUseNativeDialog);
+        connect(m_backgroundPicker, &QColorDialog::currentColorChanged, this, [&values](const QColor &color) {
+            if (color.isValid())
+                values.setValue(settings::backgroundColor, Color::fromQColor(color));
+        });
+    }
+    const Color original = values.value(settings::backgroundColor);
+    m_backgroundPicker->setCurrentColor(original.toQColor());
+    // Cancel puts back the colour the picker opened on.
+    disconnect(m_backgroundPicker, &QDialog::rejected, this, nullptr);
+    connect(m_backgroundPicker, &QDialog::rejected, this,
+            [&values, original] { values.setValue(settings::backgroundColor, original); });
+    m_backgroundPicker->open();
+}
+
 void PlatformSheet::bind() {
-    m_switches = {{m_macos, settings::forMacos},
-                  {m_ios, settings::forIos},
-                  {m_watchos, settings::forWatchos},
-                  {m_android, settings::forAndroid},
-                  {m_web, settings::forFavicon}};
+    m_switches.prepend({m_web, settings::forFavicon});
+    m_switches.prepend({m_android, settings::forAndroid});
+    m_switches.prepend({m_watchos, settings::forWatchos});
+    m_switches.prepend({m_ios, settings::forIos});
+    m_switches.prepend({m_macos, settings::forMacos});
     Settings &values = m_state.settings();
     for (const auto &[toggle, setting] : m_switches)
         connect(toggle, &QCheckBox::toggled, this,
                 [&values, setting = setting](bool on) { values.setValue(setting, on); });
+    connect(m_backgroundWell, &QAbstractButton::clicked, this, &PlatformSheet::openBackgroundPicker);
     connect(m_cancel, &QPushButton::clicked, this, &PlatformSheet::cancelPressed);
     connect(m_createIcons, &QPushButton::clicked, this, [this] { m_state.createIconsPressed(); });
 
     connect(&values, &Settings::changed, this, [this](int index) {
-        if (settingsSchema[std::size_t(index)].platform)
+        if (settingsSchema[std::size_t(index)].platform ||
+            std::size_t(index) == settings::backgroundColor.index)
             refresh();
     });
 
@@ -135,6 +222,7 @@ void PlatformSheet::refresh() {
         toggle->setChecked(m_state.settings().value(setting));
         toggle->update();
     }
+    m_backgroundWell->setColor(m_state.settings().value(settings::backgroundColor).toQColor());
     const bool any = m_state.anyPlatformSelected();
     m_createIcons->setEnabled(any);
     m_createIcons->setToolTip(any ? QString() : m_noPlatformHint->text());

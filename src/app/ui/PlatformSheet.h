@@ -6,16 +6,19 @@
 #include <QList>
 #include <utility>
 
+class QColorDialog;
 class QLabel;
 
 namespace glyphon {
 
+class ColorWell;
 class ContentViewState;
 class StyledButton;
 class SwitchToggle;
 
-// "Select Platforms": five switches bound straight to the persisted platform flags, "Cancel" and
-// "Create Icons". A window-modal dialog shown while showingPlatformSheet is true.
+// "Select Platforms": five switches bound straight to the persisted platform flags, the "More formats"
+// group of the newer targets with the background colour they fill with, "Cancel" and "Create Icons". A
+// window-modal dialog shown while showingPlatformSheet is true.
 class PlatformSheet : public QDialog {
     Q_OBJECT
 public:
@@ -28,6 +31,12 @@ public:
     SwitchToggle *watchosSwitch() const { return m_watchos; }
     SwitchToggle *androidSwitch() const { return m_android; }
     SwitchToggle *webSwitch() const { return m_web; }
+    // The switch of any platform flag, classic or newer.
+    SwitchToggle *switchFor(Platform platform) const;
+    ColorWell *backgroundWell() const { return m_backgroundWell; }
+    QColorDialog *backgroundPicker() const { return m_backgroundPicker; }
+    // Opens the colour picker on the background colour, editing it live.
+    void openBackgroundPicker();
     StyledButton *cancelButton() const { return m_cancel; }
     StyledButton *createIconsButton() const { return m_createIcons; }
     // Says why "Create Icons" is off while no platform is on; hidden otherwise.
@@ -49,6 +58,8 @@ private:
     SwitchToggle *m_watchos;
     SwitchToggle *m_android;
     SwitchToggle *m_web;
+    ColorWell *m_backgroundWell;
+    QColorDialog *m_backgroundPicker = nullptr;
     StyledButton *m_cancel;
     StyledButton *m_createIcons;
     QLabel *m_noPlatformHint;

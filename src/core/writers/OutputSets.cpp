@@ -81,6 +81,8 @@ OutputSet declaredSet(Platform platform) {
         return androidSet();
     case Platform::Web:
         return webSet();
+    default:
+        break;
     }
     return {};
 }
@@ -99,8 +101,43 @@ QString platformName(Platform platform) {
         return u"Android"_s;
     case Platform::Web:
         return u"web"_s;
+    case Platform::IOSSingle:
+        return u"iOS single size"_s;
+    case Platform::WatchOSSingle:
+        return u"watchOS single size"_s;
+    case Platform::IconComposer:
+        return u"Icon Composer"_s;
+    case Platform::MacOSIcns:
+        return u"macOS .icns"_s;
+    case Platform::AndroidAdaptive:
+        return u"Android adaptive"_s;
+    case Platform::WebModern:
+        return u"modern web"_s;
+    case Platform::Windows:
+        return u"Windows"_s;
+    case Platform::Linux:
+        return u"Linux"_s;
     }
     return {};
+}
+
+QString platformKey(Platform platform) {
+    switch (platform) {
+    case Platform::IOSSingle:
+        return u"ios-single"_s;
+    case Platform::WatchOSSingle:
+        return u"watchos-single"_s;
+    case Platform::IconComposer:
+        return u"icon-composer"_s;
+    case Platform::MacOSIcns:
+        return u"macos-icns"_s;
+    case Platform::AndroidAdaptive:
+        return u"android-adaptive"_s;
+    case Platform::WebModern:
+        return u"web-modern"_s;
+    default:
+        return platformName(platform).toLower();
+    }
 }
 
 const OutputSet &outputSet(Platform platform) {

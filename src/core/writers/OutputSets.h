@@ -6,13 +6,45 @@
 
 namespace glyphon {
 
-// The platforms of a generation, in the fixed order they are written.
-enum class Platform { MacOS, IOS, WatchOS, Android, Web };
-inline constexpr std::array<Platform, 5> allPlatforms = {Platform::MacOS, Platform::IOS, Platform::WatchOS,
-                                                         Platform::Android, Platform::Web};
+// The targets of a generation, in the fixed order they are written: the five classic sets, then the more
+// recent formats, which a run writes only when asked.
+enum class Platform {
+    MacOS,
+    IOS,
+    WatchOS,
+    Android,
+    Web,
+    IOSSingle,
+    WatchOSSingle,
+    IconComposer,
+    MacOSIcns,
+    AndroidAdaptive,
+    WebModern,
+    Windows,
+    Linux,
+};
+inline constexpr std::array<Platform, 5> defaultPlatforms = {
+    Platform::MacOS, Platform::IOS, Platform::WatchOS, Platform::Android, Platform::Web};
+inline constexpr std::array<Platform, 13> allPlatforms = {
+    Platform::MacOS,           Platform::IOS,          Platform::WatchOS,
+    Platform::Android,         Platform::Web,          Platform::IOSSingle,
+    Platform::WatchOSSingle,   Platform::IconComposer, Platform::MacOSIcns,
+    Platform::AndroidAdaptive, Platform::WebModern,    Platform::Windows,
+    Platform::Linux,
+};
 
-// The display name ("macOS", "iOS", "watchOS", "Android", "web"); the Apple ones are also catalog keys.
+// One of the five sets every run writes unless told otherwise.
+constexpr bool isClassicSet(Platform platform) {
+    return platform <= Platform::Web;
+}
+
+// The display name ("macOS", "iOS", "watchOS", "Android", "web", "iOS single size", …); the Apple classic
+// ones are also catalog keys.
 QString platformName(Platform platform);
+
+// The name on the command line: "macos", "ios", "watchos", "android", "web", "ios-single", "watchos-single",
+// "icon-composer", "macos-icns", "android-adaptive", "web-modern", "windows", "linux".
+QString platformKey(Platform platform);
 
 enum class OutputKind {
     Png,               // the image at edge × edge pixels
@@ -56,7 +88,7 @@ struct OutputSet {
     QList<Output> outputs;
 };
 
-// The declared set of a platform.
+// The declared set of a classic platform; empty for the others, whose files depend on more than one picture.
 const OutputSet &outputSet(Platform platform);
 
 } // namespace glyphon

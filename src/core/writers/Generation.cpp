@@ -1,0 +1,61 @@
+#include "Generation.h"
+
+#include "NewTargets.h"
+#include "SetWriter.h"
+
+#include <QRegularExpression>
+#include <mutex>
+
+namespace glyphon {
+
+struct Generation::Cache {
+    std::once_flag processedOnce;
+    Image processed;
+};
+
+Generation::Generation(GenerationInputs inputs)
+    : m_inputs(std::move(inputs)), m_cache(std::make_unique<Cache>()) {}
+
+Generation::~Generation() = default;
+
+const Image &Generation::processed() const {
+    std::call_once(m_cache->processedOnce,
+                   [this] { m_cache->processed = applyEffects(m_inputs.source, m_inputs.effects); });
+    return m_cache->processed;
+}
+
+WriteReport writeTarget(Platform platform, const Generation &generation, const QString &outputFolder,
+                        const FailureSink &sink) {
+    switch (platform) {
+    case Platform::MacOS:
+    case Platform::IOS:
+    case Platform::WatchOS:
+    case Platform::Android:
+    case Platform::Web:
+        return writePlatform(platform, generation.processed(), outputFolder, sink);
+    case Platform::IOSSingle:
+        return writeIosSingle(generation, outputFolder, sink);
+    case Platform::WatchOSSingle:
+        return writeWatchosSingle(generation, outputFolder, sink);
+    case Platform::IconComposer:
+        return writeIconComposer(generation, outputFolder, sink);
+    case Platform::MacOSIcns:
+        return writeMacosIcns(generation, outputFolder, sink);
+    case Platform::AndroidAdaptive:
+        return writeAndroidAdaptive(generation, outputFolder, sink);
+    case Platform::WebModern:
+        return writeWebModern(generation, outputFolder, sink);
+    case Platform::Windows:
+        return writeWindows(generation, outputFolder, sink);
+    case Platform::Linux:
+        return writeLinux(generation, outputFolder, sink);
+    }
+    return {};
+}
+
+bool isSafeFileName(const QString &name) {
+    static const QRegularExpression safe(QStringLiteral("^[A-Za-z0-9_][A-Za-z0-9._-]{0,63}$"));
+    return safe.match(name).hasMatch();
+}
+
+} // namespace glyphon
