@@ -72,6 +72,9 @@ QList<OptionDeclaration> generateOptions() {
         padToSquareOption(),
         {QStringLiteral("force"), QChar(), Value::None, QString(),
          QStringLiteral("Write even when the source is rejected by validation.")},
+        {QStringLiteral("check"), QChar(), Value::None, QString(),
+         QStringLiteral(
+             "Then check the output folder as \"glyphon-cli check\" does; an error found exits 1.")},
         verboseOption(),
         helpOption(),
     };
@@ -287,7 +290,8 @@ int generate(const QStringList &arguments, QTextStream &out, QTextStream &err) {
     const int failures = writeSets(generation, *platforms, folder, out, err);
     if (failures)
         err << program << ": " << failures << " file(s) could not be written" << Qt::endl;
-    return failures ? WriteFailed : Success;
+    const bool checkFailed = parser.isSet(QStringLiteral("check")) && checkWrittenFolder(folder, out, err);
+    return failures || checkFailed ? WriteFailed : Success;
 }
 
 } // namespace glyphon::cli
