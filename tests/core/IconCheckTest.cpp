@@ -158,15 +158,19 @@ void drawCleanSet(const QString &folder) {
     }
 }
 
-// Drawn once, linked into each test that needs a fresh one.
-void makeCleanSet(const QString &folder) {
+// Drawn once, linked into each test that needs a fresh one; only one top folder of it when named, which
+// the clean set's own test shows to hold no finding either.
+void makeCleanSet(const QString &folder, const QString &only = {}) {
     static QTemporaryDir drawn;
     static const bool ready = (drawCleanSet(drawn.path()), true);
     Q_UNUSED(ready);
     QDirIterator it(drawn.path(), QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        const QString target = folder + u'/' + QDir(drawn.path()).relativeFilePath(path);
+        const QString relative = QDir(drawn.path()).relativeFilePath(path);
+        if (!only.isEmpty() && !relative.startsWith(only + u'/'))
+            continue;
+        const QString target = folder + u'/' + relative;
         QDir().mkpath(QFileInfo(target).path());
         ASSERT_EQ(link(path.toLocal8Bit().constData(), target.toLocal8Bit().constData()), 0)
             << target.toStdString();
@@ -235,12 +239,14 @@ TEST(IconCheck, CleanModernSetHasNoFindings) {
     EXPECT_EQ(checkSummary(report), u"no findings in 8 icon sets"_s);
 }
 
-// Each case plants one fault in a fresh copy of the clean set; the findings must be exactly these.
+// Each case plants one fault in a fresh copy of the clean set's folder it concerns; the findings must be
+// exactly these.
 TEST(IconCheck, EachPlantedFaultGivesExactlyItsFindings) {
     const QString ios = u"iOS/AppIcon.appiconset"_s;
     const QString mac = u"macOS/AppIcon.appiconset"_s;
     struct Case {
         const char *name;
+        const char *folder; // the one top folder of the clean set the fault lies in
         std::function<void(const QString &)> plant;
         std::function<QList<Finding>(const QString &)> expected;
     };
@@ -248,17 +254,18 @@ TEST(IconCheck, EachPlantedFaultGivesExactlyItsFindings) {
         return [findings](const QString &) { return findings; };
     };
     const Case cases[] = {
-        {"marketing icon with alpha",
+        {"marketing icon with alpha", "iOS",
          [&](const QString &d) {
              writeFile(d + u'/' + ios + u"/AppIcon-1024.png"_s, pngBytes(picture(1024, u"glyph"_s)));
          },
          fixed({error(
              "iOS/AppIcon.appiconset", "iOS/AppIcon.appiconset/AppIcon-1024.png", "apple-marketing-alpha",
              u"the App Store marketing icon has an alpha channel; uploads are rejected (ITMS-90717)"_s)})},
-        {"missing file", [&](const QString &d) { QFile::remove(d + u'/' + mac + u"/icon_16x16.png"_s); },
+        {"missing file", "macOS",
+         [&](const QString &d) { QFile::remove(d + u'/' + mac + u"/icon_16x16.png"_s); },
          fixed({error("macOS/AppIcon.appiconset", "macOS/AppIcon.appiconset/icon_16x16.png",
                       "apple-missing-file", u"is named in Contents.json but is not in the set"_s)})},
-        {"JPEG named .png",
+        {"JPEG named .png", "watchOS",
          [&](const QString &d) {
              QByteArray jpeg;
              QBuffer buffer(&jpeg);
@@ -268,40 +275,41 @@ TEST(IconCheck, EachPlantedFaultGivesExactlyItsFindings) {
          },
          fixed({error("watchOS/AppIcon.appiconset", "watchOS/AppIcon.appiconset/AppIcon-1024.png",
                       "apple-not-png", u"is not a PNG; an app icon set holds PNG files"_s)})},
-        {"wrong pixel size",
+        {"wrong pixel size", "macOS",
          [&](const QString &d) {
              writeFile(d + u'/' + mac + u"/icon_32x32@2x.png"_s, pngBytes(picture(60, u"glyph"_s)));
          },
          fixed({error("macOS/AppIcon.appiconset", "macOS/AppIcon.appiconset/icon_32x32@2x.png",
                       "apple-pixel-size", u"is 60×60 pixels; its entry (32x32 @2x) needs 64×64"_s)})},
-        {"unassigned child",
+        {"unassigned child", "macOS",
          [&](const QString &d) {
              writeFile(d + u'/' + mac + u"/old-icon.png"_s, pngBytes(picture(64, u"glyph"_s)));
          },
          fixed({warning("macOS/AppIcon.appiconset", "macOS/AppIcon.appiconset/old-icon.png",
                         "apple-unassigned-child",
                         u"is in the set but no entry of Contents.json names it (an unassigned child)"_s)})},
-        {"macOS without 512@2x",
+        {"macOS without 512@2x", "macOS",
          [&](const QString &d) { dropEntry(d + u'/' + mac, u"icon_512x512@2x.png"_s); },
          fixed({error(
              "macOS/AppIcon.appiconset", "macOS/AppIcon.appiconset/Contents.json", "apple-macos-store-slot",
              u"the macOS set has no 512x512 @2x icon; App Store Connect refuses the upload (ITMS-90236)"_s)})},
-        {"macOS without 16@1x", [&](const QString &d) { dropEntry(d + u'/' + mac, u"icon_16x16.png"_s); },
+        {"macOS without 16@1x", "macOS",
+         [&](const QString &d) { dropEntry(d + u'/' + mac, u"icon_16x16.png"_s); },
          fixed({warning("macOS/AppIcon.appiconset", "macOS/AppIcon.appiconset/Contents.json",
                         "apple-macos-slot",
                         u"the macOS set has no 16x16 @1x icon; macOS scales another size in its place"_s)})},
-        {"Icon Composer layer without its asset",
+        {"Icon Composer layer without its asset", "AppIcon.icon",
          [](const QString &d) { QFile::remove(d + u"/AppIcon.icon/Assets/foreground.png"_s); },
          fixed({error(
              "AppIcon.icon", "AppIcon.icon/Assets/foreground.png", "icon-composer-asset",
              u"is named by groups[0].layers[0] (\"foreground\") but is not in the document's Assets folder"_s)})},
-        {"Icon Composer document without groups",
+        {"Icon Composer document without groups", "AppIcon.icon",
          [](const QString &d) {
              replaceIn(d + u"/AppIcon.icon/icon.json"_s, u"\"groups\""_s, u"\"layers\""_s);
          },
          fixed({error("AppIcon.icon", "AppIcon.icon/icon.json", "icon-composer-json",
                       u"has no \"groups\" list"_s)})},
-        {"Icon Composer 2 feature list",
+        {"Icon Composer 2 feature list", "AppIcon.icon",
          [](const QString &d) {
              replaceIn(d + u"/AppIcon.icon/icon.json"_s, u"{\n  \"fill\""_s,
                        u"{\n  \"features\" : [ \"refractivity\" ],\n  \"fill\""_s);
@@ -310,14 +318,14 @@ TEST(IconCheck, EachPlantedFaultGivesExactlyItsFindings) {
              "AppIcon.icon", "AppIcon.icon/icon.json", "icon-composer-key",
              u"the document: \"features\" is not a key Icon Composer for Xcode 26 writes; Xcode 26 cannot "
              "open the document"_s)})},
-        {"specular as a placement",
+        {"specular as a placement", "AppIcon.icon",
          [](const QString &d) {
              replaceIn(d + u"/AppIcon.icon/icon.json"_s, u"\"specular\" : true"_s,
                        u"\"specular\" : \"inside\""_s);
          },
          fixed({error("AppIcon.icon", "AppIcon.icon/icon.json", "icon-composer-key",
                       u"groups[0]: \"specular\" is \"inside\"; Xcode 26 reads only true or false"_s)})},
-        {"adaptive icon naming a missing layer",
+        {"adaptive icon naming a missing layer", "Android",
          [](const QString &d) {
              replaceIn(d + u"/Android/res/mipmap-anydpi-v26/ic_launcher.xml"_s,
                        u"@mipmap/ic_launcher_foreground"_s, u"@mipmap/ic_launcher_fg"_s);
@@ -325,7 +333,7 @@ TEST(IconCheck, EachPlantedFaultGivesExactlyItsFindings) {
          fixed(
              {error("Android", "Android/res/mipmap-anydpi-v26/ic_launcher.xml", "android-missing-resource",
                     u"names @mipmap/ic_launcher_fg as its foreground, which the resources do not have"_s)})},
-        {"foreground layer not 108 dp",
+        {"foreground layer not 108 dp", "Android",
          [](const QString &d) {
              writeFile(d + u"/Android/res/mipmap-xhdpi/ic_launcher_foreground.png"_s,
                        pngBytes(picture(144, u"glyph"_s)));
@@ -333,7 +341,7 @@ TEST(IconCheck, EachPlantedFaultGivesExactlyItsFindings) {
          fixed(
              {warning("Android", "Android/res/mipmap-xhdpi/ic_launcher_foreground.png", "android-layer-size",
                       u"is 144×144 pixels; a layer at xhdpi is 108 dp = 216×216"_s)})},
-        {"no monochrome layer",
+        {"no monochrome layer", "Android",
          [](const QString &d) {
              replaceIn(d + u"/Android/res/mipmap-anydpi-v26/ic_launcher_round.xml"_s,
                        u"    <monochrome android:drawable=\"@mipmap/ic_launcher_monochrome\" />\n"_s, {});
@@ -341,18 +349,18 @@ TEST(IconCheck, EachPlantedFaultGivesExactlyItsFindings) {
          fixed({warning(
              "Android", "Android/res/mipmap-anydpi-v26/ic_launcher_round.xml", "android-monochrome",
              u"has no <monochrome> layer; Android 13 and later cannot show it as a themed icon"_s)})},
-        {"legacy icon missing at hdpi",
+        {"legacy icon missing at hdpi", "Android",
          [](const QString &d) { QFile::remove(d + u"/Android/res/mipmap-hdpi/ic_launcher.png"_s); },
          fixed({warning(
              "Android", "Android/res/mipmap-hdpi/ic_launcher.png", "android-legacy-size",
              u"is missing; devices before Android 8 at hdpi scale another size (48 dp = 72×72)"_s)})},
-        {"Play icon of 500 px",
+        {"Play icon of 500 px", "Android",
          [](const QString &d) {
              writeFile(d + u"/Android/playstore-icon.png"_s, pngBytes(picture(500, u"opaque"_s)));
          },
          fixed({error("Android", "Android/playstore-icon.png", "android-play-icon",
                       u"is 500×500 pixels; Google Play takes 512×512"_s)})},
-        {"Play icon over 1024 KB",
+        {"Play icon over 1024 KB", "Android",
          [](const QString &d) {
              // Noise does not compress: 512 × 512 RGBA of it is more than a mebibyte as a PNG.
              QImage noise(512, 512, QImage::Format_ARGB32);
@@ -367,7 +375,7 @@ TEST(IconCheck, EachPlantedFaultGivesExactlyItsFindings) {
              return QList<Finding>{error("Android", "Android/playstore-icon.png", "android-play-icon",
                                          u"is %1 KB; Google Play takes at most 1024 KB"_s.arg(kilobytes))};
          }},
-        {"manifest that does not parse",
+        {"manifest that does not parse", "web",
          [](const QString &d) {
              replaceIn(d + u"/web/manifest.webmanifest"_s, u"\"display\""_s, u"display"_s);
          },
@@ -375,13 +383,13 @@ TEST(IconCheck, EachPlantedFaultGivesExactlyItsFindings) {
              return QList<Finding>{error("web", "web/manifest.webmanifest", "web-manifest-json",
                                          jsonError(readFile(d + u"/web/manifest.webmanifest"_s)))};
          }},
-        {"declared size that is not the real one",
+        {"declared size that is not the real one", "web",
          [](const QString &d) { writeFile(d + u"/web/icon-192.png"_s, pngBytes(picture(180, u"opaque"_s))); },
          fixed({warning("web", "web/icon-192.png", "web-declared-size",
                         u"is 180×180 pixels; manifest.webmanifest declares \"192x192\""_s),
                 error("web", "web/manifest.webmanifest", "web-install-sizes",
                       u"lists no 192×192 icon; Chrome needs one to install the app"_s)})},
-        {"no 512 px icon for any purpose",
+        {"no 512 px icon for any purpose", "web",
          [](const QString &d) {
              replaceIn(
                  d + u"/web/manifest.webmanifest"_s,
@@ -390,12 +398,13 @@ TEST(IconCheck, EachPlantedFaultGivesExactlyItsFindings) {
          },
          fixed({error("web", "web/manifest.webmanifest", "web-install-sizes",
                       u"lists no 512×512 icon; Chrome needs one to install the app"_s)})},
-        {"manifest icon that is missing", [](const QString &d) { QFile::remove(d + u"/web/icon-512.png"_s); },
+        {"manifest icon that is missing", "web",
+         [](const QString &d) { QFile::remove(d + u"/web/icon-512.png"_s); },
          fixed({error("web", "web/icon-512.png", "web-manifest-file",
                       u"is listed in manifest.webmanifest but is missing"_s),
                 error("web", "web/manifest.webmanifest", "web-install-sizes",
                       u"lists no 512×512 icon; Chrome needs one to install the app"_s)})},
-        {"maskable art outside the safe zone",
+        {"maskable art outside the safe zone", "web",
          [](const QString &d) {
              writeFile(d + u"/web/icon-maskable-512.png"_s, pngBytes(picture(512, u"wide"_s)));
          },
@@ -403,40 +412,40 @@ TEST(IconCheck, EachPlantedFaultGivesExactlyItsFindings) {
              "web", "web/icon-maskable-512.png", "web-maskable-safe-zone",
              u"has art outside its central 80 % circle (it reaches 46 % of the width from the centre, "
              "the safe zone 40 %); launchers may cut it off"_s)})},
-        {"favicon without 48 px",
+        {"favicon without 48 px", "web",
          [](const QString &d) {
              writeFile(d + u"/web/favicon.ico"_s,
                        icoBytes({{16, picture(16, u"opaque"_s)}, {32, picture(32, u"opaque"_s)}}));
          },
          fixed({warning("web", "web/favicon.ico", "web-favicon-sizes",
                         u"has no 48 px picture; browsers ask for 16, 32 and 48 px"_s)})},
-        {"touch icon with transparency",
+        {"touch icon with transparency", "web",
          [](const QString &d) {
              writeFile(d + u"/web/apple-touch-icon.png"_s, pngBytes(picture(180, u"glyph"_s)));
          },
          fixed({warning("web", "web/apple-touch-icon.png", "web-touch-icon-alpha",
                         u"has transparent pixels; iOS shows them black"_s)})},
-        {"touch icon of 152 px",
+        {"touch icon of 152 px", "web",
          [](const QString &d) {
              writeFile(d + u"/web/apple-touch-icon.png"_s, pngBytes(picture(152, u"opaque"_s)));
          },
          fixed({warning("web", "web/apple-touch-icon.png", "web-touch-icon-size",
                         u"is 152×152 pixels; iOS takes it by default and shows 180×180"_s)})},
-        {"ICO entry declaring another size",
+        {"ICO entry declaring another size", "windows",
          [](const QString &d) {
              writeFile(d + u"/windows/app.ico"_s,
                        icoBytes({{16, picture(16, u"glyph"_s)}, {32, picture(16, u"glyph"_s)}}));
          },
          fixed({error("windows", "windows/app.ico", "ico-entry",
                       u"picture 2 (32×32) holds a 16×16 picture"_s)})},
-        {"ICO cut short",
+        {"ICO cut short", "windows",
          [](const QString &d) {
              const QString path = d + u"/windows/app.ico"_s;
              writeFile(path, readFile(path).chopped(10));
          },
          fixed({error("windows", "windows/app.ico", "ico-entry",
                       u"picture 6 (256×256): runs past the end of the file"_s)})},
-        {"ICNS cut short",
+        {"ICNS cut short", "macOS",
          [](const QString &d) {
              const QString path = d + u"/macOS/AppIcon.icns"_s;
              writeFile(path, readFile(path).chopped(10));
@@ -447,7 +456,7 @@ TEST(IconCheck, EachPlantedFaultGivesExactlyItsFindings) {
                  "macOS", "macOS/AppIcon.icns", "icns-entry",
                  u"is cut short: its header says %1 bytes, the file has %2"_s.arg(size + 10).arg(size))};
          }},
-        {"ICNS element of the wrong size",
+        {"ICNS element of the wrong size", "macOS",
          [](const QString &d) {
              writeFile(d + u"/macOS/AppIcon.icns"_s,
                        icnsBytes({{"ic07", picture(128, u"glyph"_s)}, {"ic08", picture(128, u"glyph"_s)}}));
@@ -458,7 +467,7 @@ TEST(IconCheck, EachPlantedFaultGivesExactlyItsFindings) {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         QTemporaryDir dir;
-        makeCleanSet(dir.path());
+        makeCleanSet(dir.path(), QString::fromUtf8(c.folder));
         c.plant(dir.path());
         const CheckReport report = checked(dir.path());
         const QList<Finding> expected = c.expected(dir.path());
