@@ -574,6 +574,8 @@ TEST(Cli, AVectorSourceReachesTheWebAndThemeSetsAsSvg) {
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("web-modern/icon.svg"))));
     EXPECT_FALSE(QDir(dir.filePath(QStringLiteral("Linux/hicolor/scalable"))).exists());
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("Linux/hicolor/512x512/apps/app.png"))));
+}
+
 namespace {
 
 // The five default sets, written once per test into dir.
