@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 #include "imaging/SourceLoader.h"
+#include "writers/Generation.h"
 #include "writers/SetWriter.h"
 
 #include <QBuffer>
@@ -502,6 +503,22 @@ TEST(IconCheck, TheFiveExistingSetsGetTheirKnownFindings) {
     EXPECT_EQ(report.sets, QStringList({u"Android"_s, u"FavIcon"_s, u"iOS/AppIcon.appiconset"_s,
                                         u"macOS/AppIcon.appiconset"_s, u"watchOS/AppIcon.appiconset"_s}));
     EXPECT_EQ(checkSummary(report), u"1 error and 3 warnings in 5 icon sets"_s);
+}
+
+// What the newer targets write is what the check asks for: no finding at all.
+TEST(IconCheck, TheNewerTargetsPassCleanly) {
+    QTemporaryDir dir;
+    GenerationInputs inputs;
+    const auto source = loadSourceImage(test::sourcePath(u"resources/samples/apple-1024.png"_s));
+    ASSERT_TRUE(source.hasValue());
+    inputs.source = *source;
+    const Generation generation(inputs);
+    for (const Platform platform : allPlatforms)
+        if (!isClassicSet(platform))
+            ASSERT_TRUE(writeTarget(platform, generation, dir.path(), [](const Error &) {}).failures.isEmpty());
+    const CheckReport report = checked(dir.path());
+    EXPECT_TRUE(report.findings.isEmpty()) << shown(report.findings);
+    EXPECT_EQ(report.sets.size(), 7) << report.sets.join(u", "_s).toStdString();
 }
 
 // A favicon set made the usual way with ImageMagick from a picture with a transparent background.
