@@ -4,6 +4,7 @@
 #include "imaging/PngEncoder.h"
 #include "imaging/Renderer.h"
 #include "imaging/Resampler.h"
+#include "writers/Generation.h"
 #include "writers/RenderJobs.h"
 #include "writers/SetWriter.h"
 
@@ -152,6 +153,32 @@ void AllSetsWithEffects(benchmark::State &state) {
     }
 }
 BENCHMARK(AllSetsWithEffects)->Arg(1024)->Arg(4096)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One target written whole through the run's dispatch, or (-1) the five classic sets it is measured
+// against; the flat art or the photograph at 1024.
+void Target(benchmark::State &state) {
+    GenerationInputs inputs;
+    inputs.source = Image(picture(1024, state.range(1) != 0));
+    const bool classic = state.range(0) < 0;
+    const Platform target = classic ? Platform::MacOS : Platform(state.range(0));
+    state.SetLabel(classic ? "five sets" : platformKey(target).toStdString());
+    QTemporaryDir dir;
+    for (auto _ : state) {
+        const Generation generation(inputs);
+        if (classic) {
+            for (const Platform platform : defaultPlatforms)
+                writeTarget(platform, generation, dir.path(), [](const Error &) {});
+        } else {
+            writeTarget(target, generation, dir.path(), [](const Error &) {});
+        }
+    }
+}
+// The CPU time is the whole process's, pool threads included: what the target costs a busy machine.
+BENCHMARK(Target)
+    ->ArgsProduct({{-1, int(Platform::MacOSIcns), int(Platform::Windows)}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 void Effects(benchmark::State &state) {
     const Image source(picture(int(state.range(0)), false));
