@@ -5,10 +5,10 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libgl-dev
+    qt6-base-dev qt6-svg-dev qt6-websockets-dev qt6-image-formats-plugins libgl-dev
     libdeflate-dev libsodium-dev
     googletest libgtest-dev libbenchmark-dev
-    imagemagick pngcheck icoutils icnsutils aapt chromium
+    imagemagick pngcheck icoutils icnsutils aapt chromium librsvg2-bin hicolor-icon-theme
     desktop-file-utils appstream
     xvfb xauth
 )

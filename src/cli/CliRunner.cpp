@@ -14,12 +14,14 @@ QString unknownCommand(const QString &word) {
                                          {QStringLiteral("help"), QStringLiteral("version")});
         if (!near.isEmpty())
             return QStringLiteral("unknown option %1; did you mean --%2?").arg(word, near);
-        return QStringLiteral("unknown option %1; the command (generate or validate) comes first").arg(word);
+        return QStringLiteral("unknown option %1; the command (generate, validate or check) comes first")
+            .arg(word);
     }
-    const QString near = nearestName(word, {QStringLiteral("generate"), QStringLiteral("validate")});
+    const QString near =
+        nearestName(word, {QStringLiteral("generate"), QStringLiteral("validate"), QStringLiteral("check")});
     if (!near.isEmpty())
         return QStringLiteral("unknown command \"%1\"; did you mean %2?").arg(word, near);
-    return QStringLiteral("unknown command \"%1\" (use generate or validate)").arg(word);
+    return QStringLiteral("unknown command \"%1\" (use generate, validate or check)").arg(word);
 }
 
 } // namespace
@@ -30,6 +32,8 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
         return generate(arguments, out, err);
     if (command == QStringLiteral("validate"))
         return validate(arguments, out, err);
+    if (command == QStringLiteral("check"))
+        return check(arguments, out, err);
     if (command == QStringLiteral("--version") || command == QStringLiteral("-v")) {
         out << program << " " << GLYPHON_VERSION << Qt::endl;
         return Success;

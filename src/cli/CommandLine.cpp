@@ -11,13 +11,14 @@ namespace glyphon::cli {
 
 const char *const usageText = "Usage: glyphon-cli generate SOURCE -o DIR [options]\n"
                               "       glyphon-cli validate SOURCE [--pad-to-square]\n"
+                              "       glyphon-cli check FOLDER [--json] [--strict]\n"
                               "       glyphon-cli --help | --version\n";
 
 const char *const exitCodesHelp =
     "Exit codes:\n"
-    "  0  every file was written (validate: the source is usable)\n"
-    "  1  some files could not be written\n"
-    "  2  usage error or unreadable source\n"
+    "  0  every file was written (validate: the source is usable; check: no error)\n"
+    "  1  some files could not be written (check: the icon sets have an error)\n"
+    "  2  usage error or unreadable source (check: unreadable folder)\n"
     "  3  the source was rejected by validation (not square, or smaller than 1024×1024)\n";
 
 int fail(QTextStream &err, const Failure &failure) {

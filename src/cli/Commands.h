@@ -11,4 +11,11 @@ int generate(const QStringList &arguments, QTextStream &out, QTextStream &err);
 // glyphon-cli validate: tells whether a source suits an icon set.
 int validate(const QStringList &arguments, QTextStream &out, QTextStream &err);
 
+// glyphon-cli check: tells what the stores and browsers would refuse in the icon sets below a folder.
+int check(const QStringList &arguments, QTextStream &out, QTextStream &err);
+
+// generate --check: checks the folder just written and prints what check prints; true when it found an
+// error (or could not read the folder).
+bool checkWrittenFolder(const QString &folder, QTextStream &out, QTextStream &err);
+
 } // namespace glyphon::cli

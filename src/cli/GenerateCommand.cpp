@@ -60,6 +60,9 @@ QList<OptionDeclaration> generateOptions() {
          QStringLiteral("Use FILE as the tinted appearance instead of deriving it.")},
         {QStringLiteral("monochrome-source"), QChar(), Value::Required, QStringLiteral("FILE"),
          QStringLiteral("Use FILE as the Android monochrome layer instead of deriving it.")},
+        {QStringLiteral("android-inset"), QChar(), Value::Required, QStringLiteral("DP"),
+         QStringLiteral("Inset the art DP from each edge of the 108 dp Android adaptive layers, 0 to 42 "
+                        "(default 21: inside the 66 dp safe zone).")},
         {QStringLiteral("app-name"), QChar(), Value::Required, QStringLiteral("NAME"),
          QStringLiteral("The app's name in the web manifest (default App).")},
         {QStringLiteral("icon-name"), QChar(), Value::Required, QStringLiteral("NAME"),
@@ -69,6 +72,9 @@ QList<OptionDeclaration> generateOptions() {
         padToSquareOption(),
         {QStringLiteral("force"), QChar(), Value::None, QString(),
          QStringLiteral("Write even when the source is rejected by validation.")},
+        {QStringLiteral("check"), QChar(), Value::None, QString(),
+         QStringLiteral(
+             "Then check the output folder as \"glyphon-cli check\" does; an error found exits 1.")},
         verboseOption(),
         helpOption(),
     };
@@ -200,6 +206,16 @@ Result<GenerationInputs, Failure> parseInputs(const ArgumentParser &parser) {
         return iconName.error();
     inputs.iconName = *iconName;
     inputs.hashNames = parser.isSet(QStringLiteral("hash-names"));
+    if (parser.isSet(QStringLiteral("android-inset"))) {
+        const QString text = parser.value(QStringLiteral("android-inset"));
+        const auto inset = parseNumber(text);
+        if (!inset || *inset < 0 || *inset > maxAndroidInsetDp)
+            return Failure{UsageError,
+                           QStringLiteral("--android-inset: \"%1\" is not an inset from 0 to %2 dp")
+                               .arg(text)
+                               .arg(maxAndroidInsetDp)};
+        inputs.androidInsetDp = *inset;
+    }
     for (const auto &[option, picture] :
          {std::pair{QStringLiteral("dark-source"), &inputs.darkSource},
           std::pair{QStringLiteral("tinted-source"), &inputs.tintedSource},
@@ -269,11 +285,13 @@ int generate(const QStringList &arguments, QTextStream &out, QTextStream &err) {
 
     inputs->source = *source;
     inputs->effects = *effects;
+    inputs->svgSource = svgSourceText(*sourcePath);
     const Generation generation(std::move(*inputs));
     const int failures = writeSets(generation, *platforms, folder, out, err);
     if (failures)
         err << program << ": " << failures << " file(s) could not be written" << Qt::endl;
-    return failures ? WriteFailed : Success;
+    const bool checkFailed = parser.isSet(QStringLiteral("check")) && checkWrittenFolder(folder, out, err);
+    return failures || checkFailed ? WriteFailed : Success;
 }
 
 } // namespace glyphon::cli

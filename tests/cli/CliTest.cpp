@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -184,6 +187,9 @@ TEST(Cli, BadOptionValuesExitTwoNamingTheOption) {
         {QStringLiteral("--dark-source=/nonexistent/dark.png"), QStringLiteral("--dark-source")},
         {QStringLiteral("--monochrome-source=") + sample() + QStringLiteral(".missing"),
          QStringLiteral("--monochrome-source")},
+        {QStringLiteral("--android-inset=43"), QStringLiteral("--android-inset")},
+        {QStringLiteral("--android-inset=-1"), QStringLiteral("--android-inset")},
+        {QStringLiteral("--android-inset=wide"), QStringLiteral("--android-inset")},
     };
     for (const auto &[option, named] : cases) {
         const auto r =
@@ -224,6 +230,62 @@ TEST(Cli, HandMadeAppearancesMustBeSquareBeforeAnythingIsWritten) {
         EXPECT_TRUE(r.err.contains(QStringLiteral("not square"))) << r.err.toStdString();
         EXPECT_FALSE(QDir(out).exists());
     }
+}
+
+TEST(Cli, AndroidAdaptiveTakesAnInsetAndAHandMadeMonochrome) {
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const QString damaged = glyphon::test::dataPath(QStringLiteral("not-an-image.png"));
+    auto r = runCli({QStringLiteral("generate"), sample(), QStringLiteral("-o"), out,
+                     QStringLiteral("--platforms=android-adaptive"), QStringLiteral("--monochrome-source"),
+                     damaged});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains(damaged)) << r.err.toStdString();
+    EXPECT_FALSE(QDir(out).exists());
+
+    // Opaque blue: a hand-made shape with no alpha counts by its lightness.
+    const QString shape = writePicture(dir, 300, 300, "shape.png");
+    r = runCli({QStringLiteral("generate"), sample(), QStringLiteral("-o"), out,
+                QStringLiteral("--platforms=android-adaptive"), QStringLiteral("--android-inset=30"),
+                QStringLiteral("--monochrome-source=") + shape});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err, QStringLiteral("Android adaptive: done\n"));
+    const QImage monochrome(
+        QDir(out).filePath(QStringLiteral("Android-adaptive/res/mipmap-mdpi/ic_launcher_monochrome.png")));
+    ASSERT_EQ(monochrome.size(), QSize(108, 108));
+    EXPECT_EQ(qAlpha(monochrome.pixel(29, 54)), 0);
+    EXPECT_NEAR(qAlpha(monochrome.pixel(30, 54)), 108, 1);
+    EXPECT_NEAR(qAlpha(monochrome.pixel(77, 54)), 108, 1);
+    EXPECT_EQ(qAlpha(monochrome.pixel(78, 54)), 0);
+    EXPECT_TRUE(QFile::exists(QDir(out).filePath(QStringLiteral("Android-adaptive/playstore-icon.png"))));
+}
+
+TEST(Cli, NewerAppleTargetsAreWrittenFromTheSourceAndHandMadeAppearances) {
+    QTemporaryDir dir;
+    const QString dark = writePicture(dir, 1024, 1024, "dark.png");
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const auto r =
+        runCli({QStringLiteral("generate"), sample(), QStringLiteral("-o"), out,
+                QStringLiteral("--platforms"), QStringLiteral("icon-composer,ios-single,watchos-single"),
+                QStringLiteral("--background=#102030"), QStringLiteral("--dark-source=") + dark});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    // In the fixed order, whatever order they were named in.
+    EXPECT_EQ(r.err,
+              QStringLiteral("iOS single size: done\nwatchOS single size: done\nIcon Composer: done\n"));
+    for (const char *file :
+         {"iOS-single/AppIcon.appiconset/AppIcon.png", "iOS-single/AppIcon.appiconset/AppIcon-Dark.png",
+          "iOS-single/AppIcon.appiconset/AppIcon-Tinted.png", "iOS-single/AppIcon.appiconset/Contents.json",
+          "watchOS-single/AppIcon.appiconset/AppIcon.png", "watchOS-single/AppIcon.appiconset/Contents.json",
+          "IconComposer/AppIcon.icon/icon.json", "IconComposer/AppIcon.icon/Assets/foreground.png"})
+        EXPECT_TRUE(QFile::exists(QDir(out).filePath(QLatin1String(file)))) << file;
+    // The sample's transparent corner shows the background; the dark appearance is the hand-made picture.
+    EXPECT_EQ(
+        QImage(QDir(out).filePath(QStringLiteral("iOS-single/AppIcon.appiconset/AppIcon.png"))).pixel(0, 0),
+        qRgb(0x10, 0x20, 0x30));
+    EXPECT_EQ(QImage(QDir(out).filePath(QStringLiteral("iOS-single/AppIcon.appiconset/AppIcon-Dark.png")))
+                  .pixel(500, 500),
+              qRgb(30, 120, 220));
+    EXPECT_FALSE(QDir(out).exists(QStringLiteral("iOS")));
 }
 
 TEST(Cli, WarningClassSourceIsWrittenWithAWarning) {
@@ -353,7 +415,7 @@ TEST(CliProgram, EveryArgumentListEndsWithOneClearLine) {
         {generate({QStringLiteral("-platformpluginpath"), QStringLiteral("/nowhere")}), 2,
          QStringLiteral("unknown option -platformpluginpath")},
         {list({QStringLiteral("-platform"), QStringLiteral("xcb"), QStringLiteral("generate"), src, o, out}),
-         2, QStringLiteral("the command (generate or validate) comes first")},
+         2, QStringLiteral("the command (generate, validate or check) comes first")},
         {list({QStringLiteral("validate"), src, QStringLiteral("-platform"), QStringLiteral("offscreen")}), 2,
          QStringLiteral("unknown option -platform")},
         {list({QStringLiteral("gnerate"), src}), 2, QStringLiteral("did you mean generate?")},
@@ -433,7 +495,7 @@ TEST(CliProgram, EnvironmentCannotPickADisplayPlatform) {
 }
 
 TEST(CliProgram, HelpShowsOurOptionsUnderTheProgramsName) {
-    for (const char *command : {"generate", "validate"}) {
+    for (const char *command : {"generate", "validate", "check"}) {
         const ProcessResult r = runProgram({QLatin1String(command), QStringLiteral("--help")});
         EXPECT_EQ(r.code, 0);
         EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
@@ -451,6 +513,9 @@ TEST(CliProgram, HelpShowsOurOptionsUnderTheProgramsName) {
         EXPECT_TRUE(r.out.contains(QLatin1String(option))) << option;
     EXPECT_TRUE(runProgram({QStringLiteral("validate"), QStringLiteral("--help")})
                     .out.contains(QStringLiteral("--pad-to-square")));
+    const ProcessResult check = runProgram({QStringLiteral("check"), QStringLiteral("--help")});
+    for (const char *text : {"--json", "--strict", "FOLDER", "at least one error"})
+        EXPECT_TRUE(check.out.contains(QLatin1String(text))) << text;
 }
 
 // libpng warns about the first and refuses the second, on standard error, past Qt's own handler.
@@ -478,4 +543,168 @@ TEST(CliProgram, DamagedFilesLeaveOnlyOurOwnLine) {
     r = runProgram({QStringLiteral("validate"), depth, QStringLiteral("--verbose")});
     EXPECT_TRUE(r.err.contains(QStringLiteral("libpng error: Invalid IHDR data"))) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(QStringLiteral("glyphon-cli: ") + depth));
+}
+
+TEST(Cli, AVectorSourceReachesTheWebAndThemeSetsAsSvg) {
+    // The compressed file is inflated and cleaned like the plain one.
+    for (const char *name : {"wide.svg", "wide.svgz"}) {
+        QTemporaryDir dir;
+        const auto r =
+            runCli({QStringLiteral("generate"), glyphon::test::dataPath(QLatin1String(name)),
+                    QStringLiteral("-o"), dir.path(), QStringLiteral("--platforms=web-modern,linux"),
+                    QStringLiteral("--pad-to-square"), QStringLiteral("--force"),
+                    QStringLiteral("--icon-name=org.example.Wide"), QStringLiteral("--app-name=Wide Thing")});
+        EXPECT_EQ(r.code, 0) << name << ": " << r.err.toStdString();
+        const QByteArray web = glyphon::test::fileBytes(dir.filePath(QStringLiteral("web-modern/icon.svg")));
+        EXPECT_TRUE(web.startsWith("<svg")) << name;
+        EXPECT_EQ(glyphon::test::fileBytes(
+                      dir.filePath(QStringLiteral("Linux/hicolor/scalable/apps/org.example.Wide.svg"))),
+                  web)
+            << name;
+        EXPECT_TRUE(
+            QFile::exists(dir.filePath(QStringLiteral("Linux/hicolor/24x24/apps/org.example.Wide.png"))));
+        EXPECT_TRUE(glyphon::test::fileBytes(dir.filePath(QStringLiteral("web-modern/manifest.webmanifest")))
+                        .contains("\"Wide Thing\""));
+    }
+    // A bitmap source has no vector icon.
+    QTemporaryDir dir;
+    const auto r = runCli({QStringLiteral("generate"), sample(), QStringLiteral("-o"), dir.path(),
+                           QStringLiteral("--platforms=web-modern,linux")});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("web-modern/icon.svg"))));
+    EXPECT_FALSE(QDir(dir.filePath(QStringLiteral("Linux/hicolor/scalable"))).exists());
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("Linux/hicolor/512x512/apps/app.png"))));
+}
+
+namespace {
+
+// The five default sets, written once per test into dir.
+void writeDefaultSets(const QTemporaryDir &dir) {
+    const auto r = runCli({QStringLiteral("generate"), sample(), QStringLiteral("-o"), dir.path()});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+}
+
+} // namespace
+
+TEST(Cli, CheckPrintsOneLinePerFindingAndExitsOneOnAnError) {
+    QTemporaryDir dir;
+    writeDefaultSets(dir);
+    const auto r = runCli({QStringLiteral("check"), dir.path()});
+    EXPECT_EQ(r.code, 1);
+    const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 6) << r.out.toStdString();
+    EXPECT_EQ(lines[4],
+              QStringLiteral("error: iOS/AppIcon.appiconset/1024.png: the App Store marketing icon has an "
+                             "alpha channel; uploads are rejected (ITMS-90717)"));
+    EXPECT_EQ(r.err,
+              QStringLiteral("glyphon-cli: %1: 3 errors and 3 warnings in 5 icon sets\n").arg(dir.path()));
+}
+
+TEST(Cli, CheckJsonHasOneObjectPerFinding) {
+    QTemporaryDir dir;
+    writeDefaultSets(dir);
+    const auto r = runCli({QStringLiteral("check"), QStringLiteral("--json"), dir.path()});
+    EXPECT_EQ(r.code, 1);
+    QJsonParseError error;
+    const QJsonArray findings = QJsonDocument::fromJson(r.out.toUtf8(), &error).array();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << r.out.toStdString();
+    ASSERT_EQ(findings.size(), 6);
+    const QJsonObject first = findings[0].toObject();
+    EXPECT_EQ(first.keys(),
+              QStringList({QStringLiteral("file"), QStringLiteral("message"), QStringLiteral("rule"),
+                           QStringLiteral("set"), QStringLiteral("severity")}));
+    EXPECT_EQ(first.value(QStringLiteral("rule")).toString(), QStringLiteral("android-no-adaptive"));
+    EXPECT_EQ(first.value(QStringLiteral("severity")).toString(), QStringLiteral("warning"));
+    // Members in the documented order, one object a line.
+    EXPECT_TRUE(
+        r.out.contains(QStringLiteral("\n  {\"severity\": \"warning\", \"set\": \"Android\", \"file\": "
+                                      "\"Android\", \"rule\": \"android-no-adaptive\", \"message\": ")))
+        << r.out.toStdString();
+}
+
+TEST(Cli, CheckStrictCountsWarnings) {
+    QTemporaryDir dir;
+    const auto generated = runCli({QStringLiteral("generate"), sample(), QStringLiteral("-o"), dir.path(),
+                                   QStringLiteral("--platforms=android,macos")});
+    ASSERT_EQ(generated.code, 0);
+    auto r = runCli({QStringLiteral("check"), dir.path()});
+    EXPECT_EQ(r.code, 0) << r.out.toStdString();
+    EXPECT_TRUE(
+        r.out.startsWith(QStringLiteral("warning: Android: has launcher icons but no adaptive icon")));
+    r = runCli({QStringLiteral("check"), QStringLiteral("--strict"), dir.path()});
+    EXPECT_EQ(r.code, 1);
+    r = runCli({QStringLiteral("check"), QStringLiteral("--strict"), dir.filePath(QStringLiteral("macOS"))});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_EQ(r.err, QStringLiteral("glyphon-cli: %1: no findings in 1 icon set\n")
+                         .arg(dir.filePath(QStringLiteral("macOS"))));
+}
+
+TEST(Cli, CheckUsageErrorsAndUnreadableFoldersExitTwo) {
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("nowhere"));
+    const std::pair<QStringList, QString> cases[] = {
+        {{QStringLiteral("check")}, QStringLiteral("glyphon-cli: check takes exactly one FOLDER\n")},
+        {{QStringLiteral("check"), dir.path(), dir.path()},
+         QStringLiteral("glyphon-cli: check takes exactly one FOLDER\n")},
+        {{QStringLiteral("check"), QString()},
+         QStringLiteral("glyphon-cli: check: the FOLDER is an empty name\n")},
+        {{QStringLiteral("check"), missing},
+         QStringLiteral("glyphon-cli: %1: no such folder\n").arg(missing)},
+        {{QStringLiteral("check"), sample()},
+         QStringLiteral("glyphon-cli: %1: is not a folder\n").arg(sample())},
+        {{QStringLiteral("check"), QStringLiteral("--jsn"), dir.path()},
+         QStringLiteral("glyphon-cli: unknown option --jsn; did you mean --json?\n")},
+    };
+    for (const auto &[arguments, line] : cases) {
+        const auto r = runCli(arguments);
+        EXPECT_EQ(r.code, 2) << arguments.join(u' ').toStdString();
+        EXPECT_EQ(r.err, line);
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    EXPECT_EQ(runCli({QStringLiteral("chekc")}).err,
+              QStringLiteral("glyphon-cli: unknown command \"chekc\"; did you mean check?\n"));
+}
+
+TEST(Cli, GenerateCheckReportsWhatItWroteAndExitsOneOnAnError) {
+    QTemporaryDir dir;
+    auto r = runCli({QStringLiteral("generate"), sample(), QStringLiteral("-o"), dir.path(),
+                     QStringLiteral("--platforms=ios,macos"), QStringLiteral("--check")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out,
+              QStringLiteral("error: iOS/AppIcon.appiconset/1024.png: the App Store marketing icon has an "
+                             "alpha channel; uploads are rejected (ITMS-90717)\n"));
+    EXPECT_EQ(
+        r.err,
+        QStringLiteral("macOS: done\niOS: done\nglyphon-cli: %1: 1 error in 2 icon sets\n").arg(dir.path()));
+    QTemporaryDir clean;
+    r = runCli({QStringLiteral("generate"), sample(), QStringLiteral("-o"), clean.path(),
+                QStringLiteral("--platforms=macos"), QStringLiteral("--check")});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.isEmpty());
+}
+
+// What libpng says of a damaged picture stays off the terminal; the finding says it once.
+TEST(CliProgram, CheckOfDamagedPicturesPrintsOnlyFindings) {
+    QTemporaryDir dir;
+    const QString set = dir.filePath(QStringLiteral("AppIcon.appiconset"));
+    QDir().mkpath(set);
+    QFile contents(set + QStringLiteral("/Contents.json"));
+    ASSERT_TRUE(contents.open(QIODevice::WriteOnly));
+    contents.write(R"({"images":[{"filename":"a.png","idiom":"mac","size":"16x16","scale":"1x"},
+                                {"filename":"b.png","idiom":"mac","size":"16x16","scale":"2x"}]})");
+    contents.close();
+    ASSERT_TRUE(QFile::copy(glyphon::test::dataPath(QStringLiteral("invalid-colour-depth.png")),
+                            set + QStringLiteral("/a.png")));
+    ASSERT_TRUE(QFile::copy(glyphon::test::dataPath(QStringLiteral("truncated.png")),
+                            set + QStringLiteral("/b.png")));
+    const ProcessResult r = runProgram({QStringLiteral("check"), dir.path()});
+    EXPECT_EQ(r.status, QProcess::NormalExit);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err.count(u'\n'), 1) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("error: AppIcon.appiconset/a.png: is a damaged PNG: ")))
+        << r.out.toStdString();
+    EXPECT_TRUE(
+        r.out.contains(QStringLiteral("error: AppIcon.appiconset/b.png: is a damaged PNG: it is cut short")))
+        << r.out.toStdString();
 }

@@ -108,14 +108,14 @@ TEST_F(AppleSet, WatchOSSetHasTwentyDistinctFiles) {
     EXPECT_EQ(pngFiles(set("watchOS")).size(), 20);
 }
 
-TEST_F(AppleSet, EveryFileIsAnRgbaPngOfItsNamedEdge) {
+TEST_F(AppleSet, EveryFileIsAPngOfItsNamedEdgeWithAlphaButTheMarketingIcon) {
     ASSERT_TRUE(write(Platform::IOS).failures.isEmpty());
     for (const QString &name : pngFiles(set("iOS"))) {
         QImageReader reader(QDir(set("iOS")).filePath(name));
         const int edge = name.chopped(4).toInt();
         EXPECT_EQ(reader.size(), QSize(edge, edge)) << name.toStdString();
         const QImage image = reader.read();
-        EXPECT_TRUE(image.hasAlphaChannel());
+        EXPECT_EQ(image.hasAlphaChannel(), edge != 1024) << name.toStdString();
         EXPECT_EQ(image.pixel(edge / 2, edge / 2), qRgb(200, 40, 40));
     }
 }
@@ -150,4 +150,42 @@ TEST_F(AppleSet, SecondRunReplacesFilesSilently) {
     const QImage icon(QDir(set("macOS")).filePath(QStringLiteral("16.png")));
     EXPECT_EQ(icon.pixel(8, 8), qRgb(200, 40, 40));
     EXPECT_EQ(QDir(set("macOS")).entryList(QDir::Files).size(), 8); // no temporary files left behind
+}
+
+// The App Store refuses a marketing icon with an alpha channel: iOS and watchOS write theirs as RGB, filled
+// with the background where the picture is transparent, and nothing else of the sets changes.
+TEST_F(AppleSet, MarketingIconsAreOpaqueOverTheBackground) {
+    QImage art(1024, 1024, QImage::Format_ARGB32_Premultiplied);
+    art.fill(Qt::transparent);
+    for (int y = 0; y < 1024; ++y)
+        for (int x = 0; x < 512; ++x)
+            art.setPixel(x, y, y < 900 ? qRgba(200, 40, 40, 255) : qRgba(0, 128, 0, 128));
+    const Color background{0.2, 0.4, 0.8, 1.0};
+    for (const Platform platform : {Platform::MacOS, Platform::IOS, Platform::WatchOS})
+        ASSERT_TRUE(writePlatform(
+                        platform, Image(art), dir.path(), [](const Error &) {}, background)
+                        .failures.isEmpty());
+
+    for (const char *key : {"macOS", "iOS", "watchOS"}) {
+        const bool marketing = QLatin1String(key) != QLatin1String("macOS");
+        for (const QString &name : pngFiles(set(key))) {
+            const QString path = QDir(set(key)).filePath(name);
+            const bool opaque = marketing && name == QStringLiteral("1024.png");
+            EXPECT_EQ(uchar(test::fileBytes(path).at(25)), opaque ? 2 : 6)
+                << key << ' ' << name.toStdString();
+            if (!opaque)
+                continue;
+            const test::ToolRun check = test::runTool(test::pngcheck, {path});
+            EXPECT_EQ(check.exitCode, 0);
+            EXPECT_TRUE(check.output.contains("24-bit RGB,")) << check.output.toStdString();
+            const QImage written(path);
+            EXPECT_EQ(written.pixel(100, 100), qRgb(200, 40, 40));
+            EXPECT_EQ(written.pixel(900, 100), qRgb(51, 102, 204));
+            // Half-transparent green over the background: 128 + 102 × 127 / 255 green, 204 × 127 / 255 blue.
+            const QRgb mixed = written.pixel(100, 950);
+            EXPECT_EQ(qRed(mixed), 25);
+            EXPECT_EQ(qGreen(mixed), 179);
+            EXPECT_EQ(qBlue(mixed), 102);
+        }
+    }
 }

@@ -7,6 +7,7 @@
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace glyphon;
 
@@ -155,4 +156,61 @@ TEST(PngEncoder, SameImageGivesSameBytesOnAnyThread) {
     const QByteArray first = pngOf(small);
     pngOf(big);
     EXPECT_EQ(pngOf(small), first);
+}
+
+TEST(PngEncoder, OpaqueFilesHaveNoAlphaChannelAndKeepEveryColour) {
+    // Both compression roads, and a picture that is not opaque: its alpha is left out as it shows over black.
+    for (const QImage &image : {noise(97, 61, false), flatArt(180), noise(33, 17, true)}) {
+        const Result<QByteArray> png = encodePngRgb(image);
+        ASSERT_TRUE(png) << png.error().description().toStdString();
+        EXPECT_EQ(uchar(png->at(25)), 2) << "IHDR colour type";
+        EXPECT_TRUE(pngcheckAccepts(*png));
+        const QByteArray magick = test::runTool(test::imageMagickConvert,
+                                                {QStringLiteral("png:-"), QStringLiteral("-depth"),
+                                                 QStringLiteral("8"), QStringLiteral("rgb:-")},
+                                                *png)
+                                      .output;
+        QByteArray want;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb p = reinterpret_cast<const QRgb *>(image.constScanLine(y))[x]; // premultiplied
+                want.append(char(qRed(p))).append(char(qGreen(p))).append(char(qBlue(p)));
+            }
+        EXPECT_EQ(magick, want);
+    }
+    EXPECT_FALSE(encodePngRgb(QImage()));
+}
+
+TEST(PngEncoder, GreyFilesKeepTheGreyAndItsAlpha) {
+    QImage grey(61, 37, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < grey.height(); ++y)
+        for (int x = 0; x < grey.width(); ++x) {
+            const int alpha = (x * 37 + y * 11) % 256;
+            const int level = std::min(alpha, (x * 5 + y * 3) % 256);
+            grey.setPixel(x, y, qRgba(level, level, level, alpha));
+        }
+    for (const auto &[colour, type, magickFormat] :
+         {std::tuple{PngColour::Grey, 0, "gray:-"}, std::tuple{PngColour::GreyAlpha, 4, "graya:-"}}) {
+        const Result<QByteArray> png = encodePng(grey, colour);
+        ASSERT_TRUE(png);
+        EXPECT_EQ(uchar(png->at(25)), type);
+        EXPECT_TRUE(pngcheckAccepts(*png));
+        QByteArray want;
+        const QImage straight = expectedStraight(grey);
+        for (int y = 0; y < grey.height(); ++y)
+            for (int x = 0; x < grey.width(); ++x) {
+                if (colour == PngColour::Grey) {
+                    want.append(char(qRed(reinterpret_cast<const QRgb *>(grey.constScanLine(y))[x])));
+                } else {
+                    const uchar *p = straight.constScanLine(y) + x * 4;
+                    want.append(char(p[0])).append(char(p[3]));
+                }
+            }
+        const QByteArray magick = test::runTool(test::imageMagickConvert,
+                                                {QStringLiteral("png:-"), QStringLiteral("-depth"),
+                                                 QStringLiteral("8"), QString::fromLatin1(magickFormat)},
+                                                *png)
+                                      .output;
+        EXPECT_EQ(magick, want) << magickFormat;
+    }
 }

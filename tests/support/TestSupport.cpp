@@ -94,4 +94,23 @@ int premultipliedDistance(const QImage &expected, const QImage &actual, bool opa
     return worst;
 }
 
+double meanPremultipliedDistance(const QImage &expected, const QImage &actual) {
+    if (expected.size() != actual.size() || expected.isNull())
+        return 256;
+    const QImage a = expected.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage b = actual.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    double total = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const QRgb *p = reinterpret_cast<const QRgb *>(a.constScanLine(y));
+        const QRgb *q = reinterpret_cast<const QRgb *>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x) {
+            int worst = 0;
+            for (const int shift : {0, 8, 16, 24})
+                worst = std::max(worst, std::abs(int((p[x] >> shift) & 0xff) - int((q[x] >> shift) & 0xff)));
+            total += worst;
+        }
+    }
+    return total / (double(a.width()) * a.height());
+}
+
 } // namespace glyphon::test

@@ -23,6 +23,9 @@ inline const QString imageMagickConvert = QStringLiteral("/usr/bin/convert-im6.q
 inline const QString pngcheck = QStringLiteral("/usr/bin/pngcheck");
 inline const QString icotool = QStringLiteral("/usr/bin/icotool");
 inline const QString icns2png = QStringLiteral("/usr/bin/icns2png");
+inline const QString aapt2 = QStringLiteral("/usr/bin/aapt2");
+inline const QString rsvgConvert = QStringLiteral("/usr/bin/rsvg-convert");
+inline const QString chromium = QStringLiteral("/usr/bin/chromium");
 
 struct ToolRun {
     int exitCode = -1;
@@ -47,5 +50,9 @@ QImage iconPicture(int edge);
 // The largest channel difference between two pictures, premultiplied: how far apart they look over any
 // background. Only over the pixels opaque in the first when asked; 256 when the sizes differ.
 int premultipliedDistance(const QImage &expected, const QImage &actual, bool opaqueOnly = false);
+
+// The mean over all pixels of the largest premultiplied channel difference: how alike two renders of one
+// drawing look when their edges antialias differently. 256 when the sizes differ.
+double meanPremultipliedDistance(const QImage &expected, const QImage &actual);
 
 } // namespace glyphon::test

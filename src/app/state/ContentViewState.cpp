@@ -2,6 +2,7 @@
 
 #include "Placeholder.h"
 #include "StateField.h"
+#include "imaging/SourceLoader.h"
 
 #include <QFileInfo>
 #include <QPointer>
@@ -242,8 +243,11 @@ GenerationInputs ContentViewState::generationInputs() const {
         inputs.source = *image();
     inputs.effects = effectSettings();
     inputs.background = m_settings.value(settings::backgroundColor);
+    const QString imagePath = m_intake.imageUrl().toLocalFile();
+    if (!imagePath.isEmpty())
+        inputs.svgSource = svgSourceText(imagePath);
     // The window has no name fields: the image's own name stands in, as a file name only where it is safe.
-    const QString baseName = QFileInfo(m_intake.imageUrl().toLocalFile()).completeBaseName();
+    const QString baseName = QFileInfo(imagePath).completeBaseName();
     if (!baseName.trimmed().isEmpty())
         inputs.appName = baseName.trimmed();
     const QString fileName = baseName.toLower().replace(u' ', u'-');

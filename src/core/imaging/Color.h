@@ -21,4 +21,7 @@ struct Color {
     }
 };
 
+// The background the opaque outputs are filled with and the Icon Composer fill, unless chosen otherwise.
+inline constexpr Color defaultBackground{1.0, 1.0, 1.0, 1.0};
+
 } // namespace glyphon

@@ -153,9 +153,58 @@ Error outOfMemory() {
     return {ErrorKind::EncodeFailed, {}, QStringLiteral("the PNG encoder ran out of memory")};
 }
 
+// One row of premultiplied ARGB32 as RGB bytes, the alpha left out: what a picture shows over black,
+// and exactly its colours when it is opaque.
+void opaqueRow(const quint32 *in, uchar *out, int width) {
+    for (int x = 0; x < width; ++x) {
+        const quint32 p = in[x];
+        out[x * 3] = uchar(p >> 16);
+        out[x * 3 + 1] = uchar(p >> 8);
+        out[x * 3 + 2] = uchar(p);
+    }
+}
+
+// One row of a grey premultiplied picture as one grey byte per pixel, its red channel, over black.
+void greyRow(const quint32 *in, uchar *out, int width) {
+    for (int x = 0; x < width; ++x)
+        out[x] = uchar(in[x] >> 16);
+}
+
+// One row of a grey premultiplied picture as straight grey and alpha bytes.
+void greyAlphaRow(const quint32 *in, uchar *out, int width) {
+    const auto &table = unpremultiplyTable();
+    for (int x = 0; x < width; ++x) {
+        const quint32 p = in[x];
+        const quint32 alpha = p >> 24;
+        const quint32 grey = (p >> 16) & 0xff;
+        out[x * 2] = alpha == 255 ? uchar(grey) : alpha == 0 ? 0 : table[alpha * 256 + grey];
+        out[x * 2 + 1] = uchar(alpha);
+    }
+}
+
+struct Layout {
+    int channels;
+    void (*toBytes)(const quint32 *, uchar *, int);
+    uchar colourType;
+};
+
+Layout layoutOf(PngColour colour) {
+    switch (colour) {
+    case PngColour::Rgb:
+        return {3, opaqueRow, 2};
+    case PngColour::Grey:
+        return {1, greyRow, 0};
+    case PngColour::GreyAlpha:
+        return {2, greyAlphaRow, 4};
+    case PngColour::Rgba:
+        break;
+    }
+    return {4, straightRow, 6};
+}
+
 } // namespace
 
-Result<QByteArray> encodePng(const QImage &image) {
+Result<QByteArray> encodePng(const QImage &image, PngColour colour) {
     if (image.isNull())
         return Error{ErrorKind::EncodeFailed, {}, QStringLiteral("there is no picture to encode")};
     const QImage source = image.format() == QImage::Format_ARGB32_Premultiplied
@@ -163,11 +212,13 @@ Result<QByteArray> encodePng(const QImage &image) {
                               : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const int width = source.width();
     const int height = source.height();
-    const size_t rowBytes = size_t(width) * 4;
+    const Layout layout = layoutOf(colour);
+    const auto toBytes = layout.toBytes;
+    const size_t rowBytes = size_t(width) * size_t(layout.channels);
     const bool flat = looksFlat(source);
 
     thread_local Scratch rowScratch, rawScratch, compressedScratch;
-    // Straight rows, the current one and the one above it.
+    // Converted rows, the current one and the one above it.
     uchar *rows = rowScratch.get(rowBytes * 2);
     const size_t rawSize = (rowBytes + 1) * size_t(height);
     uchar *raw = rawScratch.get(rawSize);
@@ -177,11 +228,11 @@ Result<QByteArray> encodePng(const QImage &image) {
         uchar *out = raw + (rowBytes + 1) * size_t(y);
         if (flat || y == 0) {
             *out = FilterNone;
-            straightRow(reinterpret_cast<const quint32 *>(source.constScanLine(y)), out + 1, width);
+            toBytes(reinterpret_cast<const quint32 *>(source.constScanLine(y)), out + 1, width);
             std::memcpy(row, out + 1, rowBytes);
         } else {
             *out = FilterUp;
-            straightRow(reinterpret_cast<const quint32 *>(source.constScanLine(y)), row, width);
+            toBytes(reinterpret_cast<const quint32 *>(source.constScanLine(y)), row, width);
             upFilter(row, above, out + 1, rowBytes);
         }
     }
@@ -205,8 +256,8 @@ Result<QByteArray> encodePng(const QImage &image) {
     uchar ihdr[13];
     qToBigEndian<quint32>(quint32(width), ihdr);
     qToBigEndian<quint32>(quint32(height), ihdr + 4);
-    ihdr[8] = 8;  // bits per sample
-    ihdr[9] = 6;  // RGBA
+    ihdr[8] = 8; // bits per sample
+    ihdr[9] = layout.colourType;
     ihdr[10] = 0; // deflate
     ihdr[11] = 0; // adaptive filtering
     ihdr[12] = 0; // not interlaced
@@ -215,6 +266,14 @@ Result<QByteArray> encodePng(const QImage &image) {
     appendChunk(out, "IEND", nullptr, 0);
     compressedScratch.trim();
     return out;
+}
+
+Result<QByteArray> encodePng(const QImage &image) {
+    return encodePng(image, PngColour::Rgba);
+}
+
+Result<QByteArray> encodePngRgb(const QImage &image) {
+    return encodePng(image, PngColour::Rgb);
 }
 
 } // namespace glyphon

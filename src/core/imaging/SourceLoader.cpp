@@ -65,7 +65,8 @@ std::optional<QByteArray> gunzip(const QByteArray &data) {
     return inflated;
 }
 
-Result<Image> loadSvg(const QString &path, QFile &file) {
+// The document's text, inflated when compressed.
+Result<QByteArray> readSvg(const QString &path, QFile &file) {
     if (file.size() > maxSvgBytes)
         return Error{ErrorKind::TooLarge, path,
                      u"the SVG file is larger than %1 MB"_s.arg(maxSvgBytes >> 20)};
@@ -78,7 +79,14 @@ Result<Image> loadSvg(const QString &path, QFile &file) {
             return Error{ErrorKind::Damaged, path, u"the compressed SVG data is damaged or too large"_s};
         bytes = *inflated;
     }
-    const Result<QImage> picture = rasteriseSvg(bytes, svgLongerEdge);
+    return bytes;
+}
+
+Result<Image> loadSvg(const QString &path, QFile &file) {
+    const Result<QByteArray> bytes = readSvg(path, file);
+    if (!bytes)
+        return bytes.error();
+    const Result<QImage> picture = rasteriseSvg(*bytes, svgLongerEdge);
     if (!picture)
         return picture.error().withPath(path);
     return Image(*picture);
@@ -130,6 +138,16 @@ Error tooManyPixels(QSize size) {
             .arg(size.height())
             .arg(maxSourcePixels);
     return {ErrorKind::TooLarge, {}, reason};
+}
+
+QByteArray svgSourceText(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !looksLikeSvg(path, file.peek(4096)))
+        return {};
+    const Result<QByteArray> bytes = readSvg(path, file);
+    if (!bytes)
+        return {};
+    return withoutExternalReferences(*bytes).valueOr({});
 }
 
 Result<Image> loadSourceImage(const QString &path) {

@@ -1,7 +1,11 @@
 #include "Variants.h"
 
+#include "ParallelFor.h"
+#include "Resampler.h"
+
 #include <QPainter>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace glyphon {
@@ -14,73 +18,395 @@ QImage blankLike(const QImage &bitmap) {
     return canvas;
 }
 
-// Rec. 709 luma of straight (unpremultiplied) channels.
+// Rec. 709 luma of straight (unpremultiplied) channels, rounded; the weights in 16-bit fixed point.
 int luma(QRgb straight) {
-    return int(std::lround(0.2126 * qRed(straight) + 0.7152 * qGreen(straight) + 0.0722 * qBlue(straight)));
+    return int((13933u * quint32(qRed(straight)) + 46871u * quint32(qGreen(straight)) +
+                4732u * quint32(qBlue(straight)) + 32768u) >>
+               16);
 }
+
+double luma(const Color &c) {
+    return 0.2126 * c.red + 0.7152 * c.green + 0.0722 * c.blue;
+}
+
+double chroma(const Color &c) {
+    return std::max({c.red, c.green, c.blue}) - std::min({c.red, c.green, c.blue});
+}
+
+int channel(double value) {
+    return int(std::clamp(value, 0.0, 1.0) * 255.0 + 0.5);
+}
+
+// Runs body over bands of rows spread over the cores: whole-picture passes on a 1024 icon are a few
+// milliseconds each, and a band keeps the scheduling cost out of the row loop.
+void forRows(int height, const std::function<void(int first, int last)> &body) {
+    constexpr int band = 64;
+    const int bands = (height + band - 1) / band;
+    parallelFor(bands, [&](int i) { body(i * band, std::min(height, (i + 1) * band)); });
+}
+
+// A straight-colour pass over a premultiplied picture: each pixel out of f(straight pixel, row), written
+// back premultiplied. The straight copy is passed in when the caller has made one already.
+template <typename F> Image mapStraight(const Image &picture, F f, QImage straight = {}) {
+    if (straight.isNull())
+        straight = picture.bitmap().convertToFormat(QImage::Format_ARGB32);
+    QImage out(straight.size(), QImage::Format_ARGB32_Premultiplied);
+    if (out.isNull())
+        return picture;
+    const int width = straight.width();
+    forRows(straight.height(), [&](int first, int last) {
+        for (int y = first; y < last; ++y) {
+            const auto *in = reinterpret_cast<const QRgb *>(straight.constScanLine(y));
+            auto *row = reinterpret_cast<QRgb *>(out.scanLine(y));
+            for (int x = 0; x < width; ++x)
+                row[x] = qPremultiply(f(in[x], y));
+        }
+    });
+    return Image(out, picture.size());
+}
+
+// The per-channel median of a band two pixels wide around the edge, and whether nearly all of it lies
+// within a JPEG's noise of that colour; nothing when any of it is not opaque.
+std::optional<QRgb> flatEdge(const QImage &bitmap) {
+    const int w = bitmap.width();
+    const int h = bitmap.height();
+    constexpr int ring = 2;
+    if (w < 4 * ring || h < 4 * ring)
+        return std::nullopt;
+    std::array<std::array<int, 256>, 3> histogram{};
+    QList<QRgb> pixels;
+    pixels.reserve(2 * ring * (w + h));
+    bool opaque = true;
+    const auto visit = [&](QRgb p) {
+        opaque = opaque && qAlpha(p) == 255;
+        pixels.append(p);
+        ++histogram[0][size_t(qRed(p))];
+        ++histogram[1][size_t(qGreen(p))];
+        ++histogram[2][size_t(qBlue(p))];
+    };
+    for (int y = 0; y < h; ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(bitmap.constScanLine(y));
+        const bool edgeRow = y < ring || y >= h - ring;
+        for (int x = 0; x < w; ++x) {
+            visit(row[x]);
+            if (!edgeRow && x == ring - 1)
+                x = w - ring - 1;
+        }
+    }
+    if (!opaque)
+        return std::nullopt;
+    const auto median = [&](const std::array<int, 256> &counts) {
+        qsizetype seen = 0;
+        for (int value = 0; value < 256; ++value)
+            if ((seen += counts[size_t(value)]) * 2 >= pixels.size())
+                return value;
+        return 255;
+    };
+    const QRgb ground = qRgb(median(histogram[0]), median(histogram[1]), median(histogram[2]));
+    constexpr int noise = 12;
+    const auto close = [&](QRgb p) {
+        return std::abs(qRed(p) - qRed(ground)) <= noise && std::abs(qGreen(p) - qGreen(ground)) <= noise &&
+               std::abs(qBlue(p) - qBlue(ground)) <= noise;
+    };
+    const qsizetype flat = std::count_if(pixels.cbegin(), pixels.cend(), close);
+    if (flat * 100 < pixels.size() * 95)
+        return std::nullopt;
+    return ground;
+}
+
+// Alpha-weighted mean lightness and colourfulness (0 … 1) of the visible pixels.
+struct Tone {
+    double lightness = 0.0;
+    double chroma = 0.0;
+    double weight = 0.0;
+};
+
+// Luma and max − min are linear in the colour, so over premultiplied pixels they come out already
+// weighted by alpha, and no straight copy is needed.
+Tone toneOf(const QImage &premultiplied) {
+    Tone tone;
+    const int width = premultiplied.width();
+    for (int y = 0; y < premultiplied.height(); ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(premultiplied.constScanLine(y));
+        double lightness = 0.0, colourfulness = 0.0, weight = 0.0;
+        for (int x = 0; x < width; ++x) {
+            const QRgb p = row[x];
+            lightness += luma(p);
+            colourfulness +=
+                std::max({qRed(p), qGreen(p), qBlue(p)}) - std::min({qRed(p), qGreen(p), qBlue(p)});
+            weight += qAlpha(p);
+        }
+        tone.lightness += lightness / 255.0;
+        tone.chroma += colourfulness / 255.0;
+        tone.weight += weight / 255.0;
+    }
+    if (tone.weight > 0.0) {
+        tone.lightness /= tone.weight;
+        tone.chroma /= tone.weight;
+    }
+    return tone;
+}
+
+// The distance from the centre to the farthest corner of any pixel with some coverage, as a share of the
+// edge (of each axis' own edge, as the picture is squared when it is drawn).
+double coveredRadius(const QImage &bitmap) {
+    const double cx = bitmap.width() / 2.0, cy = bitmap.height() / 2.0;
+    const auto farther = [](int at, double centre) {
+        return std::max(std::abs(at - centre), std::abs(at + 1 - centre));
+    };
+    double farthest = 0.0;
+    for (int y = 0; y < bitmap.height(); ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(bitmap.constScanLine(y));
+        int first = 0, last = bitmap.width() - 1;
+        while (first <= last && qAlpha(row[first]) == 0)
+            ++first;
+        if (first > last)
+            continue;
+        while (qAlpha(row[last]) == 0)
+            --last;
+        const double dy = farther(y, cy) / bitmap.height();
+        for (const int x : {first, last})
+            farthest = std::max(farthest, std::hypot(farther(x, cx) / bitmap.width(), dy));
+    }
+    return farthest;
+}
+
+// The share of the edge the maskable safe zone spans: a circle this wide survives every mask shape.
+constexpr double safeZone = 0.8;
+// How far, in pixels of the picture it makes, a Lanczos-3 render spreads an edge of the art.
+constexpr double filterReach = 3.0;
 
 } // namespace
 
 Image flattenOnto(const Image &image, const Color &background) {
-    QImage canvas(image.bitmap().size(), QImage::Format_ARGB32_Premultiplied);
-    QColor ground = background.toQColor();
-    ground.setAlphaF(1.0);
-    canvas.fill(ground);
-    QPainter painter(&canvas);
-    painter.drawImage(0, 0, image.bitmap());
-    painter.end();
+    const QImage source = image.bitmap().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage canvas(source.size(), QImage::Format_ARGB32_Premultiplied);
+    if (canvas.isNull())
+        return image;
+    // Source-over in integers: colour + ground × (255 − alpha) / 255, rounded, never above 255 since a
+    // premultiplied channel never exceeds its alpha. The ground's share is looked up by alpha.
+    std::array<std::array<quint32, 256>, 3> share{};
+    const int ground[3] = {channel(background.red), channel(background.green), channel(background.blue)};
+    for (int c = 0; c < 3; ++c)
+        for (quint32 alpha = 0; alpha < 256; ++alpha)
+            share[size_t(c)][alpha] = (quint32(ground[c]) * (255u - alpha) + 127u) / 255u;
+    const int width = source.width();
+    forRows(source.height(), [&](int first, int last) {
+        for (int y = first; y < last; ++y) {
+            const auto *in = reinterpret_cast<const quint32 *>(source.constScanLine(y));
+            auto *out = reinterpret_cast<quint32 *>(canvas.scanLine(y));
+            for (int x = 0; x < width; ++x) {
+                const quint32 p = in[x];
+                const quint32 alpha = p >> 24;
+                out[x] = 0xff000000u | ((((p >> 16) & 0xff) + share[0][alpha]) << 16) |
+                         ((((p >> 8) & 0xff) + share[1][alpha]) << 8) | ((p & 0xff) + share[2][alpha]);
+            }
+        }
+    });
     return Image(canvas, image.size());
 }
 
-Image darkVariant(const Image &art) {
+Foreground separateForeground(const Image &art) {
+    const QImage straight = art.bitmap().convertToFormat(QImage::Format_ARGB32);
+    const std::optional<QRgb> edge = flatEdge(straight);
+    if (!edge)
+        return {art, std::nullopt};
+    const int groundByte[3] = {qRed(*edge), qGreen(*edge), qBlue(*edge)};
+    // Per channel and value: the value's distance from the ground, and the least coverage at which some
+    // colour within 0 … 1 over the ground gives it ("colour to alpha").
+    std::array<std::array<float, 256>, 3> offset{}, coverage{};
+    for (int i = 0; i < 3; ++i) {
+        const float ground = float(groundByte[i]) / 255.0f;
+        for (int v = 0; v < 256; ++v) {
+            const float c = float(v) / 255.0f;
+            offset[size_t(i)][size_t(v)] = c - ground;
+            coverage[size_t(i)][size_t(v)] = c > ground   ? (c - ground) / (1.0f - ground)
+                                             : c < ground ? (ground - c) / ground
+                                                          : 0.0f;
+        }
+    }
+    // Differences up to twice the noise tolerated on the edge count as ground, so a compressed picture's
+    // speckles around its art do not stay behind as faint dots; beyond that, coverage rises.
+    constexpr float floor = 24.0f / 255.0f;
+    const auto byte = [](float value) { return int(std::clamp(value, 0.0f, 1.0f) * 255.0f + 0.5f); };
+    const Image removed = mapStraight(
+        art,
+        [&](QRgb p, int) {
+            const int c[3] = {qRed(p), qGreen(p), qBlue(p)};
+            const float least =
+                std::max({coverage[0][size_t(c[0])], coverage[1][size_t(c[1])], coverage[2][size_t(c[2])]});
+            if (least <= floor)
+                return qRgba(0, 0, 0, 0);
+            const float alpha = (least - floor) / (1.0f - floor);
+            const float spread = 1.0f / alpha;
+            int colour[3];
+            for (int i = 0; i < 3; ++i)
+                colour[i] = byte(float(groundByte[i]) / 255.0f + offset[size_t(i)][size_t(c[i])] * spread);
+            return qRgba(colour[0], colour[1], colour[2], byte(alpha));
+        },
+        straight);
+    return {removed, Color{groundByte[0] / 255.0, groundByte[1] / 255.0, groundByte[2] / 255.0, 1.0}};
+}
+
+Image darkForeground(const Foreground &foreground) {
+    const Image &art = foreground.image;
+    // A picture that fills its square has no mark to recolour: the system shows it as it is.
+    if (!foreground.ground && isOpaque(art))
+        return art;
+    const Tone tone = toneOf(art.bitmap());
+    if (tone.weight == 0.0 || tone.chroma >= 0.12)
+        return art;
+    const std::optional<Color> &ground = foreground.ground;
+    if (ground && chroma(*ground) >= 0.2 && luma(*ground) >= 0.3) {
+        const QRgb colour = qRgb(channel(ground->red), channel(ground->green), channel(ground->blue));
+        return mapStraight(art, [colour](QRgb p, int) { return (colour & 0xffffff) | (p & 0xff000000); });
+    }
+    if (tone.lightness < 0.5)
+        return mapStraight(art, [](QRgb p, int) {
+            return qRgba(255 - qRed(p), 255 - qGreen(p), 255 - qBlue(p), qAlpha(p));
+        });
     return art;
 }
 
-Image tintedVariant(const Image &art) {
-    QImage grey = art.bitmap().convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < grey.height(); ++y) {
-        auto *row = reinterpret_cast<QRgb *>(grey.scanLine(y));
-        for (int x = 0; x < grey.width(); ++x) {
-            const int level = luma(row[x]);
-            row[x] = qRgba(level, level, level, qAlpha(row[x]));
-        }
+Image darkVariant(const Image &art) {
+    return darkForeground(separateForeground(art));
+}
+
+Image tintedForeground(const Foreground &foreground) {
+    const Image &art = foreground.image;
+    const QImage straight = art.bitmap().convertToFormat(QImage::Format_ARGB32);
+    int lightest = 0;
+    const int width = straight.width();
+    for (int y = 0; y < straight.height(); ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(straight.constScanLine(y));
+        for (int x = 0; x < width; ++x)
+            if (qAlpha(row[x]) >= 128)
+                lightest = std::max(lightest, luma(row[x]));
     }
-    return Image(grey.convertToFormat(QImage::Format_ARGB32_Premultiplied), art.size());
+    // A mark too dark to stretch (black ink) is shown as its silhouette.
+    std::array<float, 256> stretched{};
+    for (int level = 0; level < 256; ++level)
+        stretched[size_t(level)] = lightest < 51 ? 1.0f : std::min(1.0f, float(level) / float(lightest));
+    const float last = float(std::max(1, straight.height() - 1));
+    return mapStraight(
+        art,
+        [&](QRgb p, int y) {
+            const float shade = 1.0f - 0.3f * float(y) / last;
+            const int level = int(stretched[size_t(luma(p))] * shade * 255.0f + 0.5f);
+            return qRgba(level, level, level, qAlpha(p));
+        },
+        straight);
+}
+
+Image tintedVariant(const Image &art) {
+    return flattenOnto(tintedForeground(separateForeground(art)), Color{0.0, 0.0, 0.0, 1.0});
+}
+
+Image greyscale(const Image &picture) {
+    return mapStraight(picture, [](QRgb p, int) {
+        const int level = luma(p);
+        return qRgba(level, level, level, qAlpha(p));
+    });
 }
 
 Image monochromeVariant(const Image &art) {
-    const bool useLuminance = isOpaque(art);
-    QImage straight = art.bitmap().convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < straight.height(); ++y) {
-        auto *row = reinterpret_cast<QRgb *>(straight.scanLine(y));
-        for (int x = 0; x < straight.width(); ++x) {
-            const int coverage = useLuminance ? luma(row[x]) : qAlpha(row[x]);
-            row[x] = qRgba(255, 255, 255, coverage);
+    return silhouette(art, coverageOf(art));
+}
+
+Coverage coverageOf(const Image &art) {
+    return isOpaque(art) ? Coverage::Luminance : Coverage::Alpha;
+}
+
+// Lightness is read from the premultiplied colour, i.e. as seen over black, so whatever is transparent in
+// luminance mode adds no coverage.
+Image silhouette(const Image &art, Coverage coverage) {
+    QImage shape = art.bitmap().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (shape.isNull())
+        return art;
+    for (int y = 0; y < shape.height(); ++y) {
+        auto *row = reinterpret_cast<QRgb *>(shape.scanLine(y));
+        for (int x = 0; x < shape.width(); ++x) {
+            const int level = coverage == Coverage::Alpha ? qAlpha(row[x]) : luma(row[x]);
+            row[x] = qRgba(level, level, level, level);
         }
     }
-    return Image(straight.convertToFormat(QImage::Format_ARGB32_Premultiplied), art.size());
+    return Image(shape, art.size());
+}
+
+// A margin halfway between two pixels goes to the larger picture, whichever way the fraction's rounding
+// error leans.
+Placement centredPlacement(int canvasEdge, double fraction) {
+    const double exact = canvasEdge * (1.0 - fraction) / 2.0;
+    const int margin = int(std::ceil(exact - 0.5 - 1e-9));
+    return {canvasEdge - 2 * margin, margin};
 }
 
 Image insetArt(const Image &art, double scale) {
     const QImage &bitmap = art.bitmap();
     QImage canvas = blankLike(bitmap);
+    const double fraction = std::clamp(scale, 0.0, 1.0);
+    const Placement across = centredPlacement(bitmap.width(), fraction);
+    const Placement down = centredPlacement(bitmap.height(), fraction);
+    if (across.edge < 1 || down.edge < 1)
+        return Image(canvas, art.size());
+    const QImage inner = resample(bitmap, across.edge, down.edge);
     QPainter painter(&canvas);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QSizeF inner = QSizeF(bitmap.size()) * std::clamp(scale, 0.0, 1.0);
-    const QRectF target((bitmap.width() - inner.width()) / 2.0, (bitmap.height() - inner.height()) / 2.0,
-                        inner.width(), inner.height());
-    painter.drawImage(target, bitmap);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(across.margin, down.margin, inner);
     painter.end();
     return Image(canvas, art.size());
+}
+
+Image maskableVariant(const Image &art, const Color &background) {
+    const Image made = maskableVariant(art, background, art.pixelWidth());
+    return made.isNull() ? made : Image(made.bitmap(), art.size());
+}
+
+Image maskableVariant(const Image &art, const Color &background, int edge) {
+    if (art.isNull() || edge < 1)
+        return {};
+    QImage canvas(edge, edge, QImage::Format_ARGB32_Premultiplied);
+    if (canvas.isNull())
+        return {};
+    QColor ground = background.toQColor();
+    ground.setAlphaF(1.0);
+    canvas.fill(ground);
+
+    // Everything the art covers, its filter's spread and the last pixel's rounding must stay within the
+    // circle, so the fill is all that any mask shape shows outside it. The scale is measured on the art
+    // itself: a round logo keeps more of the circle than a full square, whose corners must reach in.
+    const int artEdge = std::min(art.pixelWidth(), art.pixelHeight());
+    const double covered = coveredRadius(art.bitmap());
+    const double budget = safeZone / 2.0 * edge - 1.0;
+    double scale = 1.0;
+    if (covered > 0.0) {
+        scale = std::min(1.0, (budget - filterReach) / (covered * edge));
+        // Enlarged, the filter spreads over more of the picture's pixels.
+        if (scale * edge > artEdge)
+            scale = std::min(1.0, budget / (covered * edge + filterReach * edge / artEdge));
+    }
+    int inner = int(std::floor(scale * edge));
+    inner -= (edge - inner) % 2; // centred on whole pixels
+    if (inner >= 1) {
+        SourceLevels levels(art.bitmap());
+        levels.prepare({QSize(inner, inner)});
+        const QImage scaled = levels.render(inner, inner);
+        if (scaled.isNull())
+            return {};
+        QPainter painter(&canvas);
+        painter.drawImage((edge - inner) / 2, (edge - inner) / 2, scaled);
+    }
+    return Image(canvas);
 }
 
 bool isOpaque(const Image &image) {
     const QImage &bitmap = image.bitmap();
     if (!bitmap.hasAlphaChannel())
         return true;
+    const int width = bitmap.width();
     for (int y = 0; y < bitmap.height(); ++y) {
         const auto *row = reinterpret_cast<const QRgb *>(bitmap.constScanLine(y));
-        for (int x = 0; x < bitmap.width(); ++x)
+        for (int x = 0; x < width; ++x)
             if (qAlpha(row[x]) != 255)
                 return false;
     }

@@ -1,5 +1,6 @@
 #include "Generation.h"
 
+#include "AppleArtwork.h"
 #include "NewTargets.h"
 #include "SetWriter.h"
 
@@ -11,6 +12,8 @@ namespace glyphon {
 struct Generation::Cache {
     std::once_flag processedOnce;
     Image processed;
+    std::once_flag appleOnce;
+    std::unique_ptr<AppleArtwork> apple;
 };
 
 Generation::Generation(GenerationInputs inputs)
@@ -24,6 +27,11 @@ const Image &Generation::processed() const {
     return m_cache->processed;
 }
 
+const AppleArtwork &Generation::appleArtwork() const {
+    std::call_once(m_cache->appleOnce, [this] { m_cache->apple = std::make_unique<AppleArtwork>(m_inputs); });
+    return *m_cache->apple;
+}
+
 WriteReport writeTarget(Platform platform, const Generation &generation, const QString &outputFolder,
                         const FailureSink &sink) {
     switch (platform) {
@@ -32,7 +40,8 @@ WriteReport writeTarget(Platform platform, const Generation &generation, const Q
     case Platform::WatchOS:
     case Platform::Android:
     case Platform::Web:
-        return writePlatform(platform, generation.processed(), outputFolder, sink);
+        return writePlatform(platform, generation.processed(), outputFolder, sink,
+                             generation.inputs().background);
     case Platform::IOSSingle:
         return writeIosSingle(generation, outputFolder, sink);
     case Platform::WatchOSSingle:

@@ -13,8 +13,13 @@
 
 namespace glyphon {
 
-// The background the opaque outputs are filled with and the Icon Composer fill, unless chosen otherwise.
-inline constexpr Color defaultBackground{1.0, 1.0, 1.0, 1.0};
+class AppleArtwork;
+
+// How far the art sits from each edge of the 108 dp Android adaptive layers, in dp. 21 leaves it 66 dp
+// across, the part no launcher's mask ever cuts; 42 leaves 24 dp, the size of a system icon, below which
+// a launcher icon stops reading as one.
+inline constexpr double defaultAndroidInsetDp = 21.0;
+inline constexpr double maxAndroidInsetDp = 42.0;
 
 // Everything a run is made from besides the platforms and the folder.
 struct GenerationInputs {
@@ -33,6 +38,8 @@ struct GenerationInputs {
     QString iconName = QStringLiteral("app");
     // The SVG text of a vector source, as cleaned on loading; empty for a bitmap source.
     QByteArray svgSource;
+    // The art's inset in the Android adaptive layers, 0 … maxAndroidInsetDp.
+    double androidInsetDp = defaultAndroidInsetDp;
     // Puts a hash of each web icon's bytes into its file name, so installed web apps notice a new icon.
     bool hashNames = false;
 };
@@ -49,6 +56,8 @@ public:
     const GenerationInputs &inputs() const { return m_inputs; }
     // The source with every effect applied: what the classic sets are cut from.
     const Image &processed() const;
+    // The 1024 files of the single-size Apple sets and the Icon Composer document.
+    const AppleArtwork &appleArtwork() const;
 
 private:
     struct Cache;

@@ -51,7 +51,7 @@ Result<QByteArray> icnsBytes(const Image &picture) {
     if (canvas.isNull())
         return unrenderable(gridCanvas);
     const QList<int> edges(std::begin(smallerEdges), std::end(smallerEdges));
-    QList<QImage> pictures = renderPictures(Image(canvas), edges);
+    QList<QImage> pictures = renderSquares(Image(canvas), edges);
     for (qsizetype i = 0; i < edges.size(); ++i)
         if (pictures[i].isNull())
             return unrenderable(edges[i]);

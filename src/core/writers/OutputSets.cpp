@@ -11,14 +11,18 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // One PNG per slot of the catalog, then the index. Slots of one edge name the same file, and each writes it,
-// as the index has an entry for each.
+// as the index has an entry for each. The App Store refuses an iOS or watchOS marketing icon with an alpha
+// channel, so the 1024-point slot of those two is written opaque; no other slot of theirs reaches 1024
+// pixels, so that file is never shared with a slot that wants transparency.
 OutputSet appleSet(Platform platform) {
     const QString key = platformName(platform);
     OutputSet set{key + u"/AppIcon.appiconset"_s, {}};
     for (const auto &format : formatsFor(key)) {
+        const bool marketing = platform != Platform::MacOS && format->size == 1024.0f;
         for (const qint64 scale : format->scales) {
             const int edge = pixelEdge(format->size, scale);
-            set.outputs.append(Output::png(QString::number(edge) + u".png"_s, edge));
+            const QString file = QString::number(edge) + u".png"_s;
+            set.outputs.append(marketing ? Output::opaquePng(file, edge) : Output::png(file, edge));
         }
     }
     set.outputs.append(Output::assetCatalogIndex(u"Contents.json"_s, key));

@@ -48,6 +48,7 @@ QString platformKey(Platform platform);
 
 enum class OutputKind {
     Png,               // the image at edge × edge pixels
+    OpaquePng,         // the image at edge × edge over the background colour, RGB without an alpha channel
     Ico,               // a one-picture ICO container of the image at edge × edge
     AssetCatalogIndex, // the Contents.json of the catalog's platform named by source
     TextResource,      // the program's text resource named by source, copied as UTF-8
@@ -69,6 +70,9 @@ struct Output {
 
     static Output png(const QString &path, int edge) {
         return {path, OutputKind::Png, edge, {}, OnFailure::GoOn};
+    }
+    static Output opaquePng(const QString &path, int edge) {
+        return {path, OutputKind::OpaquePng, edge, {}, OnFailure::GoOn};
     }
     static Output ico(const QString &path, int edge) {
         return {path, OutputKind::Ico, edge, {}, OnFailure::GoOn};

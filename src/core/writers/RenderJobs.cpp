@@ -4,17 +4,21 @@
 #include "imaging/ParallelFor.h"
 #include "imaging/PngEncoder.h"
 #include "imaging/Resampler.h"
+#include "imaging/Variants.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace glyphon {
 
 namespace {
 
-Result<QByteArray> encode(const QImage &icon, IconEncoding encoding) {
+Result<QByteArray> encode(const QImage &icon, IconEncoding encoding, const Color &background) {
     switch (encoding) {
     case IconEncoding::Png:
         return encodePng(icon);
+    case IconEncoding::OpaquePng:
+        return encodePngRgb(flattenOnto(Image(icon), background).bitmap());
     case IconEncoding::Ico:
         return encodeIco(icon);
     }
@@ -27,7 +31,8 @@ Error unrenderable(int edge) {
 
 } // namespace
 
-QList<Result<QByteArray>> renderIcons(const Image &image, const QList<RenderJob> &jobs) {
+QList<Result<QByteArray>> renderIcons(const Image &image, const QList<RenderJob> &jobs,
+                                      const Color &background) {
     // A render depends only on the source and the edge, so an edge asked for twice is made once, and
     // encoded once per format: every job gets exactly the bytes its own render would have given.
     struct Edge {
@@ -61,7 +66,7 @@ QList<Result<QByteArray>> renderIcons(const Image &image, const QList<RenderJob>
             const QImage icon = levels.render(e.edge, e.edge);
             for (const IconEncoding encoding : e.encodings)
                 e.made.append(icon.isNull() ? Result<QByteArray>(unrenderable(e.edge))
-                                            : encode(icon, encoding));
+                                            : encode(icon, encoding, background));
         });
     }
 
@@ -78,22 +83,30 @@ QList<Result<QByteArray>> renderIcons(const Image &image, const QList<RenderJob>
     return results;
 }
 
-QList<QImage> renderPictures(const Image &image, const QList<int> &edges) {
-    QList<QImage> pictures(edges.size());
-    if (image.isNull())
-        return pictures;
-    SourceLevels levels(image.bitmap());
-    QList<QSize> sizes;
+QList<QImage> renderSquares(const Image &image, const QList<int> &edges) {
+    QList<int> distinct;
     for (const int edge : edges)
-        if (edge > 0)
+        if (edge >= 1 && !distinct.contains(edge))
+            distinct.append(edge);
+    std::sort(distinct.begin(), distinct.end(), std::greater<>());
+    QList<QImage> made(distinct.size());
+    if (!distinct.isEmpty() && !image.isNull()) {
+        SourceLevels levels(image.bitmap());
+        QList<QSize> sizes;
+        for (const int edge : distinct)
             sizes.append(QSize(edge, edge));
-    levels.prepare(sizes);
-    QImage *const made = pictures.data();
-    parallelFor(int(edges.size()), [&](int i) {
-        if (edges[i] > 0)
-            made[i] = levels.render(edges[i], edges[i]);
-    });
-    return pictures;
+        levels.prepare(sizes);
+        QImage *const out = made.data();
+        parallelFor(int(distinct.size()),
+                    [&](int i) { out[i] = levels.render(distinct.at(i), distinct.at(i)); });
+    }
+    QList<QImage> results;
+    results.reserve(edges.size());
+    for (const int edge : edges) {
+        const qsizetype at = distinct.indexOf(edge);
+        results.append(at < 0 ? QImage() : made.at(at));
+    }
+    return results;
 }
 
 } // namespace glyphon

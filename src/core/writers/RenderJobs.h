@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Error.h"
+#include "imaging/Color.h"
 #include "imaging/Image.h"
 
 #include <QByteArray>
@@ -9,7 +10,8 @@
 
 namespace glyphon {
 
-enum class IconEncoding { Png, Ico };
+// OpaquePng is an RGB PNG without alpha of the render composited over the batch's background.
+enum class IconEncoding { Png, OpaquePng, Ico };
 
 // One icon file's picture: the whole image at a square edge, encoded as the file's format.
 struct RenderJob {
@@ -19,10 +21,12 @@ struct RenderJob {
 
 // Renders and encodes every job, spread over the cores; one entry per job, in order. The errors carry no
 // path: the caller knows which file each job was for.
-QList<Result<QByteArray>> renderIcons(const Image &image, const QList<RenderJob> &jobs);
+QList<Result<QByteArray>> renderIcons(const Image &image, const QList<RenderJob> &jobs,
+                                      const Color &background = defaultBackground);
 
-// Renders the whole image at each square edge, spread over the cores, for the files that hold several
-// pictures; one entry per edge, in order, null where no picture could be made.
-QList<QImage> renderPictures(const Image &image, const QList<int> &edges);
+// The whole image at each square edge, unencoded, for pictures composed from several renders: each
+// distinct edge is resampled once from the full picture, spread over the cores. One entry per edge, in
+// order; a null image where no picture could be made.
+QList<QImage> renderSquares(const Image &image, const QList<int> &edges);
 
 } // namespace glyphon

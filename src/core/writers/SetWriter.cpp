@@ -19,11 +19,19 @@ Error placedAt(const Error &error, const QString &path) {
 }
 
 bool isIcon(const Output &output) {
-    return output.kind == OutputKind::Png || output.kind == OutputKind::Ico;
+    return output.kind == OutputKind::Png || output.kind == OutputKind::OpaquePng ||
+           output.kind == OutputKind::Ico;
 }
 
 RenderJob renderJob(const Output &output) {
-    return {output.edge, output.kind == OutputKind::Ico ? IconEncoding::Ico : IconEncoding::Png};
+    switch (output.kind) {
+    case OutputKind::OpaquePng:
+        return {output.edge, IconEncoding::OpaquePng};
+    case OutputKind::Ico:
+        return {output.edge, IconEncoding::Ico};
+    default:
+        return {output.edge, IconEncoding::Png};
+    }
 }
 
 // The bytes of an output that is not an icon.
@@ -34,6 +42,7 @@ Result<QByteArray> contents(const Output &output) {
     case OutputKind::TextResource:
         return readResourceText(output.source);
     case OutputKind::Png:
+    case OutputKind::OpaquePng:
     case OutputKind::Ico:
         break;
     }
@@ -43,7 +52,7 @@ Result<QByteArray> contents(const Output &output) {
 } // namespace
 
 WriteReport writeOutputSet(const OutputSet &set, const Image &image, const QString &outputFolder,
-                           const FailureSink &sink) {
+                           const FailureSink &sink, const Color &background) {
     WriteReport report;
     const auto fail = [&](const Error &error) {
         sink(error);
@@ -60,7 +69,7 @@ WriteReport writeOutputSet(const OutputSet &set, const Image &image, const QStri
     for (const Output &output : set.outputs)
         if (isIcon(output))
             jobs.append(renderJob(output));
-    const QList<Result<QByteArray>> icons = renderIcons(image, jobs);
+    const QList<Result<QByteArray>> icons = renderIcons(image, jobs, background);
 
     qsizetype nextIcon = 0;
     QStringList madeFolders;
@@ -89,8 +98,8 @@ WriteReport writeOutputSet(const OutputSet &set, const Image &image, const QStri
 }
 
 WriteReport writePlatform(Platform platform, const Image &image, const QString &outputFolder,
-                          const FailureSink &sink) {
-    return writeOutputSet(outputSet(platform), image, outputFolder, sink);
+                          const FailureSink &sink, const Color &background) {
+    return writeOutputSet(outputSet(platform), image, outputFolder, sink, background);
 }
 
 Result<void> writeIco(const QString &path, double width, double height, const Image &image) {

@@ -2,18 +2,21 @@
 
 #include "FailureSink.h"
 #include "OutputSets.h"
+#include "imaging/Color.h"
 #include "imaging/Image.h"
 
 namespace glyphon {
 
-// Writes a set's outputs below outputFolder, in order, its icons rendered together beforehand. Each failure
-// goes to the sink as it happens and into the report.
+// Writes a set's outputs below outputFolder, in order, its icons rendered together beforehand; the opaque
+// ones are filled with the background. Each failure goes to the sink as it happens and into the report.
 WriteReport writeOutputSet(const OutputSet &set, const Image &image, const QString &outputFolder,
-                           const FailureSink &sink = printFailure);
+                           const FailureSink &sink = printFailure,
+                           const Color &background = defaultBackground);
 
 // Writes one platform's declared set.
 WriteReport writePlatform(Platform platform, const Image &image, const QString &outputFolder,
-                          const FailureSink &sink = printFailure);
+                          const FailureSink &sink = printFailure,
+                          const Color &background = defaultBackground);
 
 // Writes a one-picture ICO (32-bit with alpha) of the image rendered at width × height.
 Result<void> writeIco(const QString &path, double width, double height, const Image &image);

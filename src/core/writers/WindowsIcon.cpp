@@ -17,7 +17,7 @@ constexpr int icoEdges[] = {16, 24, 32, 48, 64, 256};
 
 Result<QByteArray> icoBytes(const Image &picture) {
     const QList<int> edges(std::begin(icoEdges), std::end(icoEdges));
-    const QList<QImage> pictures = renderPictures(picture, edges);
+    const QList<QImage> pictures = renderSquares(picture, edges);
     for (qsizetype i = 0; i < edges.size(); ++i)
         if (pictures[i].isNull())
             return Error{ErrorKind::RenderFailed, {}, u"no %1×%1 picture could be made"_s.arg(edges[i])};

@@ -1,6 +1,7 @@
 #include "StateTestSupport.h"
 
 #include "Placeholder.h"
+#include "imaging/SourceLoader.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -374,6 +375,24 @@ TEST_F(ImageIntake, ThePartReportsALoadAndInstallsOnlyWhatItIsGiven) {
     intake.refuse(QUrl::fromLocalFile(good), QStringLiteral("why"));
     EXPECT_EQ(intake.intakeFailure(), (IntakeFailure{QUrl::fromLocalFile(good), QStringLiteral("why")}));
     EXPECT_EQ(centre(intake.image()), qRgb(255, 0, 0));
+}
+
+TEST_F(ImageIntake, AVectorImageHandsItsCleanedSvgToTheRun) {
+    const QString vector = path(QStringLiteral("Snow Peak.svg"));
+    ASSERT_TRUE(QFile::copy(dataPath(QStringLiteral("mountain.svg")), vector));
+    ContentViewState &s = state();
+    EXPECT_TRUE(s.handleDrop(fileDrop({vector}).get()));
+    ASSERT_TRUE(waitUntil([&s, &vector] { return s.imageUrl() == QUrl::fromLocalFile(vector); }));
+    const GenerationInputs inputs = s.generationInputs();
+    EXPECT_EQ(inputs.svgSource, svgSourceText(vector));
+    EXPECT_TRUE(inputs.svgSource.startsWith("<svg"));
+    EXPECT_EQ(inputs.appName, QStringLiteral("Snow Peak"));
+    EXPECT_EQ(inputs.iconName, QStringLiteral("snow-peak"));
+
+    const QString bitmap = writePicture(QStringLiteral("red.png"), 1024);
+    EXPECT_TRUE(s.handleDrop(fileDrop({bitmap}).get()));
+    ASSERT_TRUE(waitUntil([&s, &bitmap] { return s.imageUrl() == QUrl::fromLocalFile(bitmap); }));
+    EXPECT_TRUE(s.generationInputs().svgSource.isEmpty());
 }
 
 } // namespace
