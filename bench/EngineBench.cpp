@@ -208,6 +208,29 @@ void NewAppleTargets(benchmark::State &state) {
     writeRun(state, {Platform::IOSSingle, Platform::WatchOSSingle, Platform::IconComposer});
 }
 BENCHMARK(NewAppleTargets)->ArgsProduct({{1024, 4096}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The macOS .icns: the picture on the grid at seven edges, ten images in thirteen elements.
+void MacosIcnsTarget(benchmark::State &state) {
+    writeRun(state, {Platform::MacOSIcns});
+}
+BENCHMARK(MacosIcnsTarget)->ArgsProduct({{1024, 4096}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Every newer Apple target in one run, held against the five sets.
+void AllNewAppleTargets(benchmark::State &state) {
+    writeRun(state,
+             {Platform::IOSSingle, Platform::WatchOSSingle, Platform::IconComposer, Platform::MacOSIcns});
+}
+BENCHMARK(AllNewAppleTargets)->ArgsProduct({{1024}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The Windows .ico: five bitmaps and a 256-pixel PNG.
+void WindowsIconTarget(benchmark::State &state) {
+    writeRun(state, {Platform::Windows});
+}
+BENCHMARK(WindowsIconTarget)
+    ->ArgsProduct({{1024, 4096}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
 // One newer target written to disk the way a run writes it: a fresh generation, so any effect is applied
 // inside the timing too.
 void writeNewTarget(benchmark::State &state, Platform platform) {

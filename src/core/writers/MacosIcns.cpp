@@ -62,7 +62,7 @@ Result<QByteArray> icnsBytes(const Image &picture) {
 } // namespace
 
 // The icons are the picture with every effect, as the classic macOS set has it, placed on the grid:
-// macOS draws an .icns as it is, with no mask of its own.
+// macOS cuts no .icns to its shape, so the file brings its own margin and corners.
 WriteReport writeMacosIcns(const Generation &generation, const QString &outputFolder,
                            const FailureSink &sink) {
     TargetFiles files(outputFolder, u"macOS-icns"_s, sink);
