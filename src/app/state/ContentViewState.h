@@ -204,6 +204,10 @@ public:
     int generationFailures() const { return int(m_run.failureMessages().size()); }
     const QStringList &generationFailureMessages() const { return m_run.failureMessages(); }
     int generationFilesWritten() const { return m_run.filesWritten(); }
+    // What the check found in the sets the last run wrote.
+    const QStringList &checkFindings() const { return m_run.checkFindings(); }
+    int checkErrors() const { return m_run.checkErrors(); }
+    int checkWarnings() const { return m_run.checkWarnings(); }
     // The folder of the last run, from its start.
     QString outputFolder() const { return m_run.outputFolder(); }
     // True from the end of a run with failures until dismissed or the next run, image or clear.

@@ -1,6 +1,7 @@
 #include "GenerationRun.h"
 
 #include "StateField.h"
+#include "check/IconCheck.h"
 #include "writers/Generation.h"
 
 #include <QDir>
@@ -21,6 +22,18 @@ PlatformOutcome writePlatformSet(Platform platform, const Generation &generation
     outcome.filesWritten = report.written;
     for (const Error &failure : report.failures)
         outcome.failures.append(failure.description());
+    // Only the folder this run wrote is checked: the chosen folder may hold anything else.
+    const QString written = targetFolder(platform);
+    if (report.written > 0) {
+        if (const Result<CheckReport> checked = checkFolder(QDir(folder).filePath(written))) {
+            for (const Finding &finding : checked->findings)
+                outcome.findings.append(
+                    findingLine(Finding{finding.severity, written + u'/' + finding.set,
+                                        written + u'/' + finding.file, finding.rule, finding.message}));
+            outcome.checkErrors = checked->errorCount();
+            outcome.checkWarnings = checked->warningCount();
+        }
+    }
     return outcome;
 }
 
@@ -124,6 +137,8 @@ bool GenerationRun::start(const QString &folder, const GenerationInputs &inputs,
     setProgress(0.0);
     setTotalProgress(double(platforms.size()));
     setOutcome({}, 0);
+    m_checkFindings.clear();
+    m_checkErrors = m_checkWarnings = 0;
     m_writers.setFuture(QtConcurrent::run(writeSets, inputs, folder, platforms));
     return true;
 }
@@ -131,6 +146,9 @@ bool GenerationRun::start(const QString &folder, const GenerationInputs &inputs,
 void GenerationRun::takeOutcomes(int begin, int end) {
     for (int i = begin; i < end; ++i) {
         const PlatformOutcome outcome = m_writers.resultAt(i);
+        m_checkFindings += outcome.findings;
+        m_checkErrors += outcome.checkErrors;
+        m_checkWarnings += outcome.checkWarnings;
         setOutcome(m_failureMessages + outcome.failures, m_filesWritten + outcome.filesWritten);
         setProgress(m_progress + 1.0);
     }

@@ -19,6 +19,10 @@ namespace glyphon {
 struct PlatformOutcome {
     QStringList failures;
     int filesWritten = 0;
+    // What the check found in the platform's folder once it was written, one line a finding.
+    QStringList findings;
+    int checkErrors = 0;
+    int checkWarnings = 0;
 };
 
 // One run at a time: the effects and the writers of the selected platforms run in the background on copies,
@@ -50,6 +54,10 @@ public:
     // Every failure the writers reported, in order, and how many file writes succeeded.
     const QStringList &failureMessages() const { return m_failureMessages; }
     int filesWritten() const { return m_filesWritten; }
+    // What the check found in the folders the last run wrote: one line a finding, and the counts.
+    const QStringList &checkFindings() const { return m_checkFindings; }
+    int checkErrors() const { return m_checkErrors; }
+    int checkWarnings() const { return m_checkWarnings; }
     // True from the end of a run with failures until dismissed or the next run.
     bool hasWriteFailures() const { return m_hasWriteFailures; }
     void dismissWriteFailures();
@@ -89,6 +97,9 @@ private:
     QString m_outputFolder;
     QStringList m_failureMessages;
     int m_filesWritten = 0;
+    QStringList m_checkFindings;
+    int m_checkErrors = 0;
+    int m_checkWarnings = 0;
     bool m_hasWriteFailures = false;
     bool m_outputFolderShown = false;
     QFutureWatcher<PlatformOutcome> m_writers;

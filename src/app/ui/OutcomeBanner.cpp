@@ -44,6 +44,20 @@ QString OutcomeBanner::shortenedFolder(const QString &folder) {
     return QDir::toNativeSeparators(shown);
 }
 
+QString OutcomeBanner::checkFindingsText(int errors, int warnings) {
+    const auto counted = [](int n, const char *one, const char *many) {
+        return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+    };
+    QStringList parts;
+    if (errors > 0)
+        parts << counted(errors, "error", "errors");
+    if (warnings > 0)
+        parts << counted(warnings, "warning", "warnings");
+    if (parts.isEmpty())
+        return {};
+    return parts.join(QStringLiteral(" and ")) + QStringLiteral(" in the written sets");
+}
+
 void OutcomeBanner::bind() {
     for (auto signal :
          {&ContentViewState::hasSuccessChanged, &ContentViewState::imageValidationChanged,
@@ -65,6 +79,14 @@ void OutcomeBanner::refresh() {
         if (!m_state.outputFolder().isEmpty()) {
             extras.subtitle = shortenedFolder(m_state.outputFolder());
             extras.actionLabel = QStringLiteral("Show in Folder");
+        }
+        // What the stores and browsers would refuse is worth a line before the upload, each finding a click
+        // away.
+        const QString found = checkFindingsText(m_state.checkErrors(), m_state.checkWarnings());
+        if (!found.isEmpty()) {
+            extras.subtitle =
+                extras.subtitle.isEmpty() ? found : extras.subtitle + QStringLiteral(" · ") + found;
+            extras.details = m_state.checkFindings();
         }
         showMessage(Kind::Success, QStringLiteral("checkmark"),
                     QStringLiteral("Your icons have been generated!"), extras);

@@ -17,6 +17,8 @@ public:
 
     // "No icons could be written" or "Some icons could not be written (N failures)".
     static QString writeFailuresText(int failures, int filesWritten);
+    // "1 error and 2 warnings in the written sets"; empty when the check found nothing.
+    static QString checkFindingsText(int errors, int warnings);
     // Couldn't open "name": reason — a long name shortened in its middle, so the reason still shows.
     static QString intakeFailureText(const IntakeFailure &failure);
     // The folder as a person reads it: "~" for the home folder, native separators.

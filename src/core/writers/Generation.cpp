@@ -62,6 +62,34 @@ WriteReport writeTarget(Platform platform, const Generation &generation, const Q
     return {};
 }
 
+QString targetFolder(Platform platform) {
+    switch (platform) {
+    case Platform::MacOS:
+    case Platform::IOS:
+    case Platform::WatchOS:
+    case Platform::Android:
+    case Platform::Web:
+        return outputSet(platform).folder.section(u'/', 0, 0);
+    case Platform::IOSSingle:
+        return QStringLiteral("iOS-single");
+    case Platform::WatchOSSingle:
+        return QStringLiteral("watchOS-single");
+    case Platform::IconComposer:
+        return QStringLiteral("IconComposer");
+    case Platform::MacOSIcns:
+        return QStringLiteral("macOS-icns");
+    case Platform::AndroidAdaptive:
+        return QStringLiteral("Android-adaptive");
+    case Platform::WebModern:
+        return QStringLiteral("web-modern");
+    case Platform::Windows:
+        return QStringLiteral("Windows");
+    case Platform::Linux:
+        return QStringLiteral("Linux");
+    }
+    return {};
+}
+
 bool isSafeFileName(const QString &name) {
     static const QRegularExpression safe(QStringLiteral("^[A-Za-z0-9_][A-Za-z0-9._-]{0,63}$"));
     return safe.match(name).hasMatch();

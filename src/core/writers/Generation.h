@@ -69,6 +69,9 @@ private:
 WriteReport writeTarget(Platform platform, const Generation &generation, const QString &outputFolder,
                         const FailureSink &sink = printFailure);
 
+// The folder below the output folder that holds everything the target writes.
+QString targetFolder(Platform platform);
+
 // Whether the name can become a file name on every system the files may be copied to: letters, digits,
 // '.', '-' and '_', not starting with '.' or '-', at most 64 characters.
 bool isSafeFileName(const QString &name);

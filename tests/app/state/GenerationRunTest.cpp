@@ -317,6 +317,37 @@ TEST_F(GenerationRun, RunWithoutAUsableFolderOrDuringARunIsNotStarted) {
 }
 
 // The run alone: it writes the platforms it was handed, from the source and effects it was handed.
+TEST(GenerationRunPart, ChecksOnlyTheFoldersItWrote) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // Something broken that was there before: not this run's to report.
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("Old/AppIcon.appiconset")));
+    QFile broken(dir.filePath(QStringLiteral("Old/AppIcon.appiconset/Contents.json")));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("{ not json");
+    broken.close();
+
+    bool done = false;
+    glyphon::GenerationRun run([&done](const QString &) { done = true; }, std::chrono::milliseconds(0));
+    const Image source(filled(1024, Qt::red));
+    ASSERT_TRUE(run.start(dir.path(), source, EffectSettings{}, {Platform::MacOS, Platform::Web}));
+    ASSERT_TRUE(waitUntil([&] { return done; }));
+    // The classic web set has no 512 px icon and a one-picture favicon; the macOS set is clean.
+    EXPECT_EQ(run.checkErrors(), 1);
+    EXPECT_EQ(run.checkWarnings(), 1);
+    ASSERT_EQ(run.checkFindings().size(), 2);
+    EXPECT_TRUE(run.checkFindings().first().startsWith(QStringLiteral("error: FavIcon/manifest.json: ")))
+        << run.checkFindings().first().toStdString();
+    EXPECT_FALSE(run.checkFindings().join(u'\n').contains(QStringLiteral("Old")));
+
+    // The next run starts from nothing.
+    done = false;
+    ASSERT_TRUE(run.start(dir.path(), source, EffectSettings{}, {Platform::MacOS}));
+    ASSERT_TRUE(waitUntil([&] { return done; }));
+    EXPECT_TRUE(run.checkFindings().isEmpty());
+    EXPECT_EQ(run.checkErrors() + run.checkWarnings(), 0);
+}
+
 TEST(GenerationRunPart, WritesWhatItWasHandedAndStepsOncePerPlatform) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());

@@ -285,6 +285,11 @@ TEST(OutcomeBannerTexts, failuresFileNamesAndFolders) {
     EXPECT_EQ(OutcomeBanner::writeFailuresText(1, 1),
               QStringLiteral("Some icons could not be written (1 failure)"));
     EXPECT_EQ(OutcomeBanner::writeFailuresText(5, 0), QStringLiteral("No icons could be written"));
+    EXPECT_EQ(OutcomeBanner::checkFindingsText(0, 0), QString());
+    EXPECT_EQ(OutcomeBanner::checkFindingsText(1, 0), QStringLiteral("1 error in the written sets"));
+    EXPECT_EQ(OutcomeBanner::checkFindingsText(2, 1),
+              QStringLiteral("2 errors and 1 warning in the written sets"));
+    EXPECT_EQ(OutcomeBanner::checkFindingsText(0, 3), QStringLiteral("3 warnings in the written sets"));
 
     const QString reason = QStringLiteral("no such file");
     EXPECT_EQ(OutcomeBanner::intakeFailureText({QUrl::fromLocalFile(QStringLiteral("/tmp/x.png")), reason}),
