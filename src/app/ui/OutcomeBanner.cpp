@@ -81,11 +81,11 @@ void OutcomeBanner::refresh() {
             extras.actionLabel = QStringLiteral("Show in Folder");
         }
         // What the stores and browsers would refuse is worth a line before the upload, each finding a click
-        // away.
+        // away. It goes first: a long path is shortened in its middle, keeping the folder's own name.
         const QString found = checkFindingsText(m_state.checkErrors(), m_state.checkWarnings());
         if (!found.isEmpty()) {
             extras.subtitle =
-                extras.subtitle.isEmpty() ? found : extras.subtitle + QStringLiteral(" · ") + found;
+                extras.subtitle.isEmpty() ? found : found + QStringLiteral(" · ") + extras.subtitle;
             extras.details = m_state.checkFindings();
         }
         showMessage(Kind::Success, QStringLiteral("checkmark"),
