@@ -222,6 +222,15 @@ void AllNewAppleTargets(benchmark::State &state) {
 }
 BENCHMARK(AllNewAppleTargets)->ArgsProduct({{1024}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The complete selection, the five sets and every newer target, held against the five sets alone.
+void EveryTarget(benchmark::State &state) {
+    writeRun(state,
+             {Platform::MacOS, Platform::IOS, Platform::WatchOS, Platform::Android, Platform::Web,
+              Platform::IOSSingle, Platform::WatchOSSingle, Platform::IconComposer, Platform::MacOSIcns,
+              Platform::AndroidAdaptive, Platform::WebModern, Platform::Windows, Platform::Linux});
+}
+BENCHMARK(EveryTarget)->ArgsProduct({{1024}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // The Windows .ico: five bitmaps and a 256-pixel PNG.
 void WindowsIconTarget(benchmark::State &state) {
     writeRun(state, {Platform::Windows});

@@ -185,13 +185,21 @@ const QSet<QString> groupKeys = {
     u"position"_s,      u"position-specializations"_s,
 };
 const QSet<QString> layerKeys = {
-    u"name"_s,       u"image-name"_s,
-    u"hidden"_s,     u"hidden-specializations"_s,
-    u"opacity"_s,    u"opacity-specializations"_s,
-    u"blend-mode"_s, u"blend-mode-specializations"_s,
-    u"fill"_s,       u"fill-specializations"_s,
-    u"glass"_s,      u"glass-specializations"_s,
-    u"position"_s,   u"position-specializations"_s,
+    u"name"_s,
+    u"image-name"_s,
+    u"image-name-specializations"_s,
+    u"hidden"_s,
+    u"hidden-specializations"_s,
+    u"opacity"_s,
+    u"opacity-specializations"_s,
+    u"blend-mode"_s,
+    u"blend-mode-specializations"_s,
+    u"fill"_s,
+    u"fill-specializations"_s,
+    u"glass"_s,
+    u"glass-specializations"_s,
+    u"position"_s,
+    u"position-specializations"_s,
 };
 const QSet<QString> specializationKeys = {u"appearance"_s, u"idiom"_s, u"value"_s};
 const QSet<QString> positionKeys = {u"scale"_s, u"translation-in-points"_s};
@@ -278,10 +286,19 @@ private:
             keys(object.value(u"position"_s).toObject(), positionKeys, where + u".position"_s);
     }
 
+    // The layer's picture and those of its appearances: a document whose default is only one of the
+    // specializations names no plain image.
     void asset(const QJsonObject &layer, const QString &where) {
-        const QString name = layer.value(u"image-name"_s).toString();
-        if (name.isEmpty())
-            return;
+        QStringList names{layer.value(u"image-name"_s).toString()};
+        for (const QJsonValue &entry : layer.value(u"image-name-specializations"_s).toArray())
+            names.append(entry.toObject().value(u"value"_s).toString());
+        names.removeAll(QString());
+        names.removeDuplicates();
+        for (const QString &name : names)
+            assetNamed(layer, name, where);
+    }
+
+    void assetNamed(const QJsonObject &layer, const QString &name, const QString &where) {
         const QString path = fileBelow(m_folder + u"/Assets"_s, name);
         const QString shown = path.isEmpty() ? m_folder + u"/Assets/"_s + name : path;
         const QFileInfo info(shown);
