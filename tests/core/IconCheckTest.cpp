@@ -513,10 +513,12 @@ TEST(IconCheck, TheNewerTargetsPassCleanly) {
     ASSERT_TRUE(source.hasValue());
     inputs.source = *source;
     const Generation generation(inputs);
-    for (const Platform platform : allPlatforms)
-        if (!isClassicSet(platform))
+    for (const Platform platform : allPlatforms) {
+        if (!isClassicSet(platform)) {
             ASSERT_TRUE(
                 writeTarget(platform, generation, dir.path(), [](const Error &) {}).failures.isEmpty());
+        }
+    }
     const CheckReport report = checked(dir.path());
     EXPECT_TRUE(report.findings.isEmpty()) << shown(report.findings);
     EXPECT_EQ(report.sets.size(), 7) << report.sets.join(u", "_s).toStdString();
