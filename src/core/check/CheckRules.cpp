@@ -22,7 +22,7 @@ const std::array<CheckRule, 32> &table() {
          u"The check's own limits: what it cannot read it cannot vouch for"_s},
         {u"damaged-image"_s, Severity::Error,
          u"A PNG a rule needs is cut short or its pixels do not decode"_s,
-         u"W3C, Portable Network Graphics (PNG) Specification: chunk layout up to IEND"_s},
+         u"W3C Recommendation, Portable Network Graphics (PNG), third edition: chunk layout up to IEND"_s},
         {u"symbolic-link"_s, Severity::Warning,
          u"A symbolic link below the folder; the check never follows one, so what it leads to is not checked"_s,
          u"The check's own rule: nothing outside the folder is read"_s},
@@ -95,7 +95,7 @@ const std::array<CheckRule, 32> &table() {
          u"Android Developers, Support different pixel densities (density buckets) and the 48 dp launcher icon"_s},
         {u"android-play-icon"_s, Severity::Error,
          u"The Google Play icon is not a 512 × 512 PNG or is larger than 1024 KB"_s,
-         u"Google Play icon design specifications "
+         u"Google Play icon design requirements "
          "(developer.android.com/distribute/google-play/resources/icon-design-specifications)"_s},
         {u"web-manifest-json"_s, Severity::Error, u"A web app manifest is unreadable or not a JSON object"_s,
          u"W3C Web Application Manifest (a manifest that does not parse is ignored)"_s},

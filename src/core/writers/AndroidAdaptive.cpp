@@ -103,7 +103,7 @@ struct File {
 
 WriteReport writeAndroidAdaptive(const Generation &generation, const QString &outputFolder,
                                  const FailureSink &sink) {
-    TargetFiles files(outputFolder, u"Android-adaptive"_s, sink);
+    TargetFiles files(outputFolder, targetFolder(Platform::AndroidAdaptive), sink);
     if (!files.ready())
         return files.report();
     const GenerationInputs &inputs = generation.inputs();

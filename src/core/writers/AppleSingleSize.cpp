@@ -63,7 +63,7 @@ WriteReport writeSingleSize(const Generation &generation, const QString &outputF
 
 WriteReport writeIosSingle(const Generation &generation, const QString &outputFolder,
                            const FailureSink &sink) {
-    return writeSingleSize(generation, outputFolder, sink, u"iOS-single"_s, u"ios"_s,
+    return writeSingleSize(generation, outputFolder, sink, targetFolder(Platform::IOSSingle), u"ios"_s,
                            {{u"AppIcon.png"_s, File::Any, {}},
                             {u"AppIcon-Dark.png"_s, File::Dark, u"dark"_s},
                             {u"AppIcon-Tinted.png"_s, File::Tinted, u"tinted"_s}});
@@ -71,8 +71,8 @@ WriteReport writeIosSingle(const Generation &generation, const QString &outputFo
 
 WriteReport writeWatchosSingle(const Generation &generation, const QString &outputFolder,
                                const FailureSink &sink) {
-    return writeSingleSize(generation, outputFolder, sink, u"watchOS-single"_s, u"watchos"_s,
-                           {{u"AppIcon.png"_s, File::Any, {}}});
+    return writeSingleSize(generation, outputFolder, sink, targetFolder(Platform::WatchOSSingle),
+                           u"watchos"_s, {{u"AppIcon.png"_s, File::Any, {}}});
 }
 
 } // namespace glyphon

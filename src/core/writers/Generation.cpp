@@ -34,14 +34,10 @@ const AppleArtwork &Generation::appleArtwork() const {
 
 WriteReport writeTarget(Platform platform, const Generation &generation, const QString &outputFolder,
                         const FailureSink &sink) {
-    switch (platform) {
-    case Platform::MacOS:
-    case Platform::IOS:
-    case Platform::WatchOS:
-    case Platform::Android:
-    case Platform::Web:
+    if (isClassicSet(platform))
         return writePlatform(platform, generation.processed(), outputFolder, sink,
                              generation.inputs().background);
+    switch (platform) {
     case Platform::IOSSingle:
         return writeIosSingle(generation, outputFolder, sink);
     case Platform::WatchOSSingle:
@@ -58,18 +54,16 @@ WriteReport writeTarget(Platform platform, const Generation &generation, const Q
         return writeWindows(generation, outputFolder, sink);
     case Platform::Linux:
         return writeLinux(generation, outputFolder, sink);
+    default:
+        break;
     }
     return {};
 }
 
 QString targetFolder(Platform platform) {
-    switch (platform) {
-    case Platform::MacOS:
-    case Platform::IOS:
-    case Platform::WatchOS:
-    case Platform::Android:
-    case Platform::Web:
+    if (isClassicSet(platform))
         return outputSet(platform).folder.section(u'/', 0, 0);
+    switch (platform) {
     case Platform::IOSSingle:
         return QStringLiteral("iOS-single");
     case Platform::WatchOSSingle:
@@ -86,6 +80,8 @@ QString targetFolder(Platform platform) {
         return QStringLiteral("Windows");
     case Platform::Linux:
         return QStringLiteral("Linux");
+    default:
+        break;
     }
     return {};
 }

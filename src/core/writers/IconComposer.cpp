@@ -82,7 +82,7 @@ QJsonObject document(const Color &background) {
 
 WriteReport writeIconComposer(const Generation &generation, const QString &outputFolder,
                               const FailureSink &sink) {
-    TargetFiles files(outputFolder, u"IconComposer/AppIcon.icon"_s, sink);
+    TargetFiles files(outputFolder, targetFolder(Platform::IconComposer) + u"/AppIcon.icon"_s, sink);
     if (!files.ready())
         return files.report();
     const AppleArtwork &artwork = generation.appleArtwork();

@@ -27,7 +27,7 @@ WriteReport writeLinux(const Generation &generation, const QString &outputFolder
         sink(refused);
         return {0, {refused}};
     }
-    TargetFiles files(outputFolder, u"Linux"_s, sink);
+    TargetFiles files(outputFolder, targetFolder(Platform::Linux), sink);
     if (!files.ready())
         return files.report();
     QList<RenderJob> jobs;

@@ -65,7 +65,7 @@ Result<QByteArray> icnsBytes(const Image &picture) {
 // macOS cuts no .icns to its shape, so the file brings its own margin and corners.
 WriteReport writeMacosIcns(const Generation &generation, const QString &outputFolder,
                            const FailureSink &sink) {
-    TargetFiles files(outputFolder, u"macOS-icns"_s, sink);
+    TargetFiles files(outputFolder, targetFolder(Platform::MacOSIcns), sink);
     if (files.ready())
         files.write(u"AppIcon.icns"_s, icnsBytes(generation.processed()));
     return files.report();

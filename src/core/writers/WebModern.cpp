@@ -121,7 +121,7 @@ QJsonObject manifestIcon(const QString &src, const QString &sizes, const QString
 
 WriteReport writeWebModern(const Generation &generation, const QString &outputFolder,
                            const FailureSink &sink) {
-    TargetFiles files(outputFolder, u"web-modern"_s, sink);
+    TargetFiles files(outputFolder, targetFolder(Platform::WebModern), sink);
     if (!files.ready())
         return files.report();
     const GenerationInputs &inputs = generation.inputs();

@@ -28,7 +28,7 @@ Result<QByteArray> icoBytes(const Image &picture) {
 
 // The icons are the picture with every effect: Windows draws an application icon as it is.
 WriteReport writeWindows(const Generation &generation, const QString &outputFolder, const FailureSink &sink) {
-    TargetFiles files(outputFolder, u"Windows"_s, sink);
+    TargetFiles files(outputFolder, targetFolder(Platform::Windows), sink);
     if (files.ready())
         files.write(u"app.ico"_s, icoBytes(generation.processed()));
     return files.report();
