@@ -1,0 +1,657 @@
+#include "AppearanceSheet.h"
+
+#include "imaging/Masks.h"
+#include "imaging/ParallelFor.h"
+#include "imaging/Resampler.h"
+#include "imaging/Variants.h"
+#include "writers/Generation.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QRadialGradient>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <functional>
+#include <numbers>
+#include <vector>
+
+namespace glyphon {
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+// The largest icon any tile shows: the art is reduced to this once, and every render is made from that.
+constexpr int baseEdge = 360;
+
+// The pictures the tiles draw: the art, and what the platforms make of it (or the hand-made picture that
+// replaces that).
+enum class Picture { Art, Flattened, Dark, Tinted, Monochrome };
+constexpr int pictureCount = 5;
+
+// The launcher shows 72 of the adaptive layers' 108 dp; the art's square sits inside the 66 dp safe
+// circle, so no launcher shape can cut it, on the background colour. The writers' adaptive foreground is
+// made the same way; should the two part, this follows the writer.
+constexpr double adaptiveArtShare = 66.0 / std::numbers::sqrt2 / 72.0;
+// The maskable icon's art: its square inside the central circle of 80 % of the edge, on the background
+// colour; the picture maskableVariant(art, background) makes, drawn here at the tile's size until that
+// function is on hand to call.
+constexpr double maskableArtShare = 0.8 / std::numbers::sqrt2;
+
+// The system colours a themed launcher icon is drawn in (Material's tonal palette from a blue seed) and
+// the colour iOS tints with by default.
+const QColor themedLightBackground(0xd8, 0xe2, 0xff);
+const QColor themedLightForeground(0x1f, 0x3a, 0x6e);
+const QColor themedDarkBackground(0x2a, 0x33, 0x47);
+const QColor themedDarkForeground(0xc9, 0xd7, 0xf7);
+const QColor iosTint(0xff, 0xc2, 0x4b);
+const QColor safeZoneColor(0xff, 0x2d, 0x55);
+
+enum class Look { Light, Dark, Tinted, FullColour, Themed };
+enum class Scene { IosHome, Watch, Dock, Launcher, Maskable, TabStrip };
+
+struct TileSpec {
+    AppearanceGroup group;
+    QString label;
+    Scene scene;
+    Look look = Look::Light;
+    int iconEdge = 0;
+    MaskShape shape = MaskShape::Circle;
+};
+
+struct AndroidShape {
+    MaskShape shape;
+    QString name;
+};
+
+QList<AndroidShape> androidShapes() {
+    return {{MaskShape::Circle, u"circle"_s},
+            {MaskShape::AndroidSquircle, u"squircle"_s},
+            {MaskShape::AndroidRoundedSquare, u"rounded square"_s},
+            {MaskShape::AndroidFourSidedCookie, u"4-sided cookie"_s},
+            {MaskShape::AndroidSevenSidedCookie, u"7-sided cookie"_s},
+            {MaskShape::AndroidArch, u"arch"_s}};
+}
+
+// Every tile as data: the group, the label, the backdrop and what it shows.
+QList<TileSpec> tileSpecs(AppearanceGroup group) {
+    switch (group) {
+    case AppearanceGroup::IOS:
+        // 180 px is the home screen's 60 points at 3×.
+        return {{group, u"iOS · light"_s, Scene::IosHome, Look::Light, 180, MaskShape::IosSquircle},
+                {group, u"iOS · dark"_s, Scene::IosHome, Look::Dark, 180, MaskShape::IosSquircle},
+                {group, u"iOS · tinted"_s, Scene::IosHome, Look::Tinted, 180, MaskShape::IosSquircle},
+                {group, u"iOS · light · 360 px"_s, Scene::IosHome, Look::Light, 360, MaskShape::IosSquircle}};
+    case AppearanceGroup::WatchOS:
+        // 196 px: the 44 mm watch's largest app icon, 98 points at 2×.
+        return {{group, u"watchOS · circle"_s, Scene::Watch, Look::Light, 196, MaskShape::Circle}};
+    case AppearanceGroup::MacOS:
+        return {{group, u"macOS · light Dock"_s, Scene::Dock, Look::Light, 128},
+                {group, u"macOS · dark Dock"_s, Scene::Dock, Look::Dark, 128}};
+    case AppearanceGroup::Android: {
+        QList<TileSpec> specs;
+        for (const AndroidShape &shape : androidShapes()) {
+            specs.append({group, u"Android · full colour · "_s + shape.name, Scene::Launcher,
+                          Look::FullColour, 88, shape.shape});
+            specs.append({group, u"Android · themed · "_s + shape.name, Scene::Launcher, Look::Themed, 88,
+                          shape.shape});
+        }
+        return specs;
+    }
+    case AppearanceGroup::Web:
+        return {
+            {group, u"Web · maskable · circle"_s, Scene::Maskable, Look::FullColour, 88, MaskShape::Circle},
+            {group, u"Web · maskable · rounded square"_s, Scene::Maskable, Look::FullColour, 88,
+             MaskShape::AndroidRoundedSquare},
+            {group, u"Web · favicon · light"_s, Scene::TabStrip, Look::Light, 16},
+            {group, u"Web · favicon · dark"_s, Scene::TabStrip, Look::Dark, 16}};
+    }
+    return {};
+}
+
+QImage blankCanvas(int width, int height, const QColor &fill = Qt::transparent) {
+    QImage canvas(width, height, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(fill);
+    return canvas;
+}
+
+// One picture at one edge, as a tile draws it.
+struct PictureUse {
+    Picture picture;
+    int edge;
+
+    friend bool operator==(const PictureUse &, const PictureUse &) = default;
+};
+
+// A picture whose square sits inside a share of the edge, keeping the margin whole on both sides.
+int innerEdge(int edge, double share) {
+    const int margin = int(std::lround((edge - edge * share) / 2));
+    return edge - 2 * margin;
+}
+
+// What a tile draws, so every render is made once, before the tiles, however many tiles share it.
+QList<PictureUse> usesOf(const TileSpec &spec) {
+    switch (spec.scene) {
+    case Scene::IosHome:
+        return {{spec.look == Look::Dark     ? Picture::Dark
+                 : spec.look == Look::Tinted ? Picture::Tinted
+                                             : Picture::Flattened,
+                 spec.iconEdge}};
+    case Scene::Watch:
+        return {{Picture::Flattened, spec.iconEdge}};
+    case Scene::Dock:
+        return {{Picture::Art, 128}, {Picture::Art, 64}};
+    case Scene::Launcher:
+        return {{spec.look == Look::Themed ? Picture::Monochrome : Picture::Art,
+                 innerEdge(spec.iconEdge, adaptiveArtShare)}};
+    case Scene::Maskable:
+        return {{Picture::Art, innerEdge(spec.iconEdge, maskableArtShare)}};
+    case Scene::TabStrip:
+        return {{Picture::Art, 16}, {Picture::Art, 32}};
+    }
+    return {};
+}
+
+// The pictures every tile draws from: the art (and each hand-made picture) reduced once to the largest icon
+// shown, every edge a tile asks for rendered from that once, however many tiles share it, and the derived
+// pictures made from the render at its own size, where they cost a fraction of what they would on the
+// source. Made up front and spread over the cores; afterwards only read, so tiles draw from any thread.
+class Pictures {
+public:
+    Pictures(const AppearanceInputs &inputs, const QList<TileSpec> &specs) {
+        for (const TileSpec &spec : specs)
+            for (const PictureUse &use : usesOf(spec))
+                if (!m_uses.contains(use))
+                    m_uses.append(use);
+        QList<QSize> sizes;
+        for (const PictureUse &use : m_uses)
+            sizes.append(QSize(use.edge, use.edge));
+        const auto levelsOf = [&sizes](const Image &picture) {
+            std::optional<SourceLevels> levels(std::in_place, reduced(picture));
+            levels->prepare(sizes);
+            return levels;
+        };
+        const std::optional<SourceLevels> art = levelsOf(inputs.art);
+        std::optional<SourceLevels> dark, tinted, monochrome;
+        if (inputs.darkSource)
+            dark = levelsOf(*inputs.darkSource);
+        if (inputs.tintedSource)
+            tinted = levelsOf(*inputs.tintedSource);
+        if (inputs.monochromeSource)
+            monochrome = levelsOf(*inputs.monochromeSource);
+        const auto from = [&](Picture picture) -> const SourceLevels & {
+            const std::optional<SourceLevels> &handMade = picture == Picture::Dark         ? dark
+                                                          : picture == Picture::Tinted     ? tinted
+                                                          : picture == Picture::Monochrome ? monochrome
+                                                                                           : art;
+            return handMade ? *handMade : *art;
+        };
+        m_renders.resize(std::size_t(m_uses.size()));
+        parallelFor(int(m_uses.size()), [&](int i) {
+            const PictureUse &use = m_uses[i];
+            const Image sized(from(use.picture).render(use.edge, use.edge));
+            switch (use.picture) {
+            case Picture::Art:
+                m_renders[std::size_t(i)] = sized.bitmap();
+                break;
+            case Picture::Flattened:
+                m_renders[std::size_t(i)] = flattenOnto(sized, inputs.background).bitmap();
+                break;
+            case Picture::Dark:
+                m_renders[std::size_t(i)] = darkVariant(sized).bitmap();
+                break;
+            case Picture::Tinted:
+                m_renders[std::size_t(i)] = tintedVariant(sized).bitmap();
+                break;
+            case Picture::Monochrome:
+                m_renders[std::size_t(i)] = monochromeVariant(sized).bitmap();
+                break;
+            }
+        });
+    }
+
+    QImage render(Picture picture, int edge) const {
+        const qsizetype at = m_uses.indexOf(PictureUse{picture, edge});
+        return at < 0 ? QImage() : m_renders[std::size_t(at)];
+    }
+
+private:
+    // Squashed to a square, as the sets squash a picture that is not one. A large picture is first halved
+    // in 2 × 2 boxes for as long as it stays above the base: the one Lanczos pass from the full source
+    // cost half of all the tiles' time, and at these sizes the two look the same. (Of an odd edge the last
+    // box is partial and stands in for a whole pixel here, a stretch of less than one pixel in a thousand.)
+    static QImage reduced(const Image &picture) {
+        const QImage bitmap = picture.bitmap().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        if (bitmap.width() == baseEdge && bitmap.height() == baseEdge)
+            return bitmap;
+        SourceLevels levels(bitmap);
+        levels.prepare({QSize(baseEdge / 2, baseEdge / 2)});
+        QImage start = bitmap;
+        for (int depth = 1; !levels.level(depth).isNull(); ++depth)
+            if (const QImage level = levels.level(depth);
+                level.width() >= baseEdge && level.height() >= baseEdge)
+                start = level;
+        return resample(start, baseEdge, baseEdge);
+    }
+
+    QList<PictureUse> m_uses;
+    std::vector<QImage> m_renders;
+};
+
+// The premultiplied grey picture drawn in one colour: each channel of the colour scaled by the grey.
+QImage inColour(const QImage &grey, const QColor &color) {
+    QImage out = grey.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    out.detach();
+    const quint32 red = quint32(color.red()), green = quint32(color.green()), blue = quint32(color.blue());
+    for (int y = 0; y < out.height(); ++y) {
+        auto *row = reinterpret_cast<QRgb *>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            const quint32 level = quint32(qRed(row[x]));
+            row[x] = qRgba(int((red * level + 127) / 255), int((green * level + 127) / 255),
+                           int((blue * level + 127) / 255), qAlpha(row[x]));
+        }
+    }
+    return out;
+}
+
+// A gradient wallpaper with two soft glows, drawn rather than copied so the sheet carries no one's art.
+void paintWallpaper(QPainter &painter, const QRectF &rect, const QColor &top, const QColor &bottom,
+                    const QColor &glow) {
+    QLinearGradient ground(rect.topLeft(), rect.bottomRight());
+    ground.setColorAt(0, top);
+    ground.setColorAt(1, bottom);
+    painter.fillRect(rect, ground);
+    const auto spot = [&](QPointF centre, double radius, double strength) {
+        QRadialGradient light(centre, radius);
+        QColor inner = glow;
+        inner.setAlphaF(float(strength));
+        QColor outer = glow;
+        outer.setAlphaF(0);
+        light.setColorAt(0, inner);
+        light.setColorAt(1, outer);
+        painter.fillRect(rect, light);
+    };
+    spot(rect.topLeft() + QPointF(rect.width() * 0.8, rect.height() * 0.15), rect.width() * 0.6, 0.55);
+    spot(rect.topLeft() + QPointF(rect.width() * 0.1, rect.height() * 0.95), rect.width() * 0.5, 0.35);
+}
+
+void paintIosWallpaper(QPainter &painter, const QRectF &rect, Look look) {
+    if (look == Look::Light)
+        paintWallpaper(painter, rect, QColor(0x8e, 0xc5, 0xfc), QColor(0xe0, 0xc3, 0xfc), Qt::white);
+    else
+        paintWallpaper(painter, rect, QColor(0x14, 0x1e, 0x30), QColor(0x2b, 0x1f, 0x45),
+                       QColor(0x5b, 0x4b, 0x9a));
+}
+
+void paintAndroidWallpaper(QPainter &painter, const QRectF &rect, bool dark) {
+    if (!dark)
+        paintWallpaper(painter, rect, QColor(0xc8, 0xe6, 0xdc), QColor(0xf6, 0xdc, 0xc6), Qt::white);
+    else
+        paintWallpaper(painter, rect, QColor(0x12, 0x22, 0x26), QColor(0x0b, 0x10, 0x14),
+                       QColor(0x2f, 0x6b, 0x66));
+}
+
+// The ground the system lays under a dark or tinted icon: a near-black vertical gradient.
+void paintSystemDarkGround(QPainter &painter, const QRectF &rect) {
+    QLinearGradient ground(rect.topLeft(), rect.bottomLeft());
+    ground.setColorAt(0, QColor(0x31, 0x31, 0x33));
+    ground.setColorAt(1, QColor(0x14, 0x14, 0x15));
+    painter.fillRect(rect, ground);
+}
+
+void strokeSafeZone(QPainter &painter, const QPainterPath &path, bool dashed = false) {
+    QPen pen(safeZoneColor, 1.5);
+    if (dashed)
+        pen.setDashPattern({3, 2});
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(pen);
+    painter.drawPath(path);
+    painter.restore();
+}
+
+// The icon drawn at (x, y), cut to the shape; `ground` paints what lies under the picture inside the shape.
+void drawMasked(QPainter &painter, QPoint at, int edge, MaskShape shape, const QImage &picture,
+                const std::function<void(QPainter &, const QRectF &)> &ground = {}) {
+    QImage icon = blankCanvas(edge, edge);
+    QPainter inside(&icon);
+    if (ground)
+        ground(inside, QRectF(icon.rect()));
+    inside.drawImage(QPoint((edge - picture.width()) / 2, (edge - picture.height()) / 2), picture);
+    inside.end();
+    painter.drawImage(at, applyMask(Image(icon), shape).bitmap());
+}
+
+QImage renderIosHome(const TileSpec &spec, const Pictures &pictures, bool safeZones) {
+    const int margin = 20;
+    const int side = spec.iconEdge + 2 * margin;
+    QImage tile = blankCanvas(side, side);
+    QPainter painter(&tile);
+    paintIosWallpaper(painter, QRectF(tile.rect()), spec.look);
+    const QPoint at(margin, margin);
+    switch (spec.look) {
+    case Look::Dark:
+        drawMasked(painter, at, spec.iconEdge, spec.shape, pictures.render(Picture::Dark, spec.iconEdge),
+                   paintSystemDarkGround);
+        break;
+    case Look::Tinted:
+        drawMasked(painter, at, spec.iconEdge, spec.shape,
+                   inColour(pictures.render(Picture::Tinted, spec.iconEdge), iosTint), paintSystemDarkGround);
+        break;
+    default:
+        drawMasked(painter, at, spec.iconEdge, spec.shape,
+                   pictures.render(Picture::Flattened, spec.iconEdge));
+        break;
+    }
+    // The square the art fills, dashed: whatever lies between it and the shape is cut.
+    if (safeZones) {
+        QPainterPath square;
+        square.addRect(QRectF(at, QSizeF(spec.iconEdge, spec.iconEdge)).adjusted(0.75, 0.75, -0.75, -0.75));
+        strokeSafeZone(painter, square, true);
+        strokeSafeZone(painter, maskPath(spec.shape, QRectF(at, QSizeF(spec.iconEdge, spec.iconEdge))));
+    }
+    return tile;
+}
+
+QImage renderWatch(const TileSpec &spec, const Pictures &pictures, bool safeZones) {
+    const int margin = 22;
+    const int side = spec.iconEdge + 2 * margin;
+    QImage tile = blankCanvas(side, side, Qt::black);
+    QPainter painter(&tile);
+    const QPoint at(margin, margin);
+    drawMasked(painter, at, spec.iconEdge, spec.shape, pictures.render(Picture::Flattened, spec.iconEdge));
+    if (safeZones) {
+        QPainterPath square;
+        square.addRect(QRectF(at, QSizeF(spec.iconEdge, spec.iconEdge)).adjusted(0.75, 0.75, -0.75, -0.75));
+        strokeSafeZone(painter, square, true);
+    }
+    return tile;
+}
+
+// One Dock: a translucent shelf with the icon between neighbours drawn as plain bodies on the macOS grid,
+// so the icon's size can be judged against theirs.
+void paintDock(QPainter &painter, const QRect &shelf, int edge, int places, const QImage &icon, bool dark,
+               bool safeZones) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double radius = edge * 0.18;
+    painter.setPen(QPen(dark ? QColor(255, 255, 255, 40) : QColor(255, 255, 255, 170), 1));
+    painter.setBrush(dark ? QColor(0x28, 0x28, 0x2c, 190) : QColor(255, 255, 255, 120));
+    painter.drawRoundedRect(QRectF(shelf).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    // The neighbours may run past the shelf's ends, as a fuller Dock's would.
+    QPainterPath inside;
+    inside.addRoundedRect(QRectF(shelf), radius, radius);
+    painter.setClipPath(inside);
+    const int gap = std::max(4, edge / 16);
+    const int rowWidth = places * edge + (places - 1) * gap;
+    int x = shelf.left() + (shelf.width() - rowWidth) / 2;
+    const int y = shelf.top() + (shelf.height() - edge) / 2;
+    for (int slot = 0; slot < places; ++slot, x += edge + gap) {
+        const QRectF cell(x, y, edge, edge);
+        if (slot == places / 2) {
+            painter.drawImage(QPoint(x, y), icon);
+            if (safeZones)
+                strokeSafeZone(painter, safeZonePath(SafeZone::MacosGrid, cell));
+            continue;
+        }
+        QLinearGradient body(cell.topLeft(), cell.bottomLeft());
+        body.setColorAt(0, dark ? QColor(0x6a, 0x6f, 0x78) : QColor(0xe4, 0xe7, 0xec));
+        body.setColorAt(1, dark ? QColor(0x45, 0x4a, 0x52) : QColor(0xb9, 0xbf, 0xc9));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(body);
+        painter.drawPath(safeZonePath(SafeZone::MacosGrid, cell));
+    }
+    painter.restore();
+}
+
+QImage renderDock(const TileSpec &spec, const Pictures &pictures, bool safeZones) {
+    const bool dark = spec.look == Look::Dark;
+    QImage tile = blankCanvas(400, 280);
+    QPainter painter(&tile);
+    if (dark)
+        paintWallpaper(painter, QRectF(tile.rect()), QColor(0x0f, 0x20, 0x27), QColor(0x2c, 0x53, 0x64),
+                       QColor(0x3a, 0x7b, 0x8c));
+    else
+        paintWallpaper(painter, QRectF(tile.rect()), QColor(0xa1, 0xc4, 0xfd), QColor(0xc2, 0xe9, 0xfb),
+                       Qt::white);
+    paintDock(painter, QRect(4, 16, 392, 144), 128, 3, pictures.render(Picture::Art, 128), dark, safeZones);
+    paintDock(painter, QRect(44, 180, 312, 80), 64, 5, pictures.render(Picture::Art, 64), dark, safeZones);
+    return tile;
+}
+
+// Two home screens side by side, light and dark, with the icon as the launcher shows it on each.
+QImage renderLauncher(const TileSpec &spec, const Pictures &pictures, const Color &background,
+                      bool safeZones) {
+    const int edge = spec.iconEdge;
+    const int margin = 12;
+    const int panel = edge + 2 * margin;
+    QImage tile = blankCanvas(2 * panel, panel);
+    QPainter painter(&tile);
+    const double share = spec.scene == Scene::Maskable ? maskableArtShare : adaptiveArtShare;
+    const int artEdge = innerEdge(edge, share);
+    const QImage picture =
+        pictures.render(spec.look == Look::Themed ? Picture::Monochrome : Picture::Art, artEdge);
+    QColor ground = background.toQColor();
+    ground.setAlphaF(1.0f);
+    for (const bool dark : {false, true}) {
+        const QRect area(dark ? panel : 0, 0, panel, panel);
+        paintAndroidWallpaper(painter, QRectF(area), dark);
+        const QPoint at = area.topLeft() + QPoint(margin, margin);
+        if (spec.look == Look::Themed) {
+            const QColor fill = dark ? themedDarkBackground : themedLightBackground;
+            drawMasked(painter, at, edge, spec.shape,
+                       inColour(picture, dark ? themedDarkForeground : themedLightForeground),
+                       [&fill](QPainter &p, const QRectF &r) { p.fillRect(r, fill); });
+        } else {
+            drawMasked(painter, at, edge, spec.shape, picture,
+                       [&ground](QPainter &p, const QRectF &r) { p.fillRect(r, ground); });
+        }
+        if (safeZones) {
+            const QRectF icon(at, QSizeF(edge, edge));
+            strokeSafeZone(painter, safeZonePath(spec.scene == Scene::Maskable ? SafeZone::WebMaskable
+                                                                               : SafeZone::AndroidAdaptive,
+                                                 icon));
+        }
+    }
+    return tile;
+}
+
+// A browser's tab strip at 1× with the 16 px favicon, and below it at 2× with the 32 px one.
+QImage renderTabStrip(const TileSpec &spec, const Pictures &pictures) {
+    const bool dark = spec.look == Look::Dark;
+    const QColor strip = dark ? QColor(0x20, 0x21, 0x24) : QColor(0xde, 0xe1, 0xe6);
+    const QColor tab = dark ? QColor(0x35, 0x36, 0x3a) : Qt::white;
+    QColor text = dark ? QColor(0xe8, 0xea, 0xed) : QColor(0x3c, 0x40, 0x43);
+    text.setAlphaF(0.55f);
+    QImage tile = blankCanvas(224, 138, strip);
+    QPainter painter(&tile);
+    painter.setRenderHint(QPainter::Antialiasing);
+    int top = 10;
+    for (const int scale : {1, 2}) {
+        const QRectF active(8 * scale, top, 100 * scale, 28 * scale);
+        QPainterPath shape;
+        shape.addRoundedRect(active.adjusted(0, 0, 0, 8.0 * scale), 7.0 * scale, 7.0 * scale);
+        painter.fillPath(shape, tab);
+        painter.fillRect(QRectF(0, active.bottom(), tile.width(), 8.0 * scale), tab);
+        const int icon = 16 * scale;
+        const QPoint at(int(active.left()) + 10 * scale, int(active.top() + (active.height() - icon) / 2));
+        painter.drawImage(at, pictures.render(Picture::Art, icon));
+        // The page title and a second tab, as bars: text would need a font, and the favicon is the point.
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(text);
+        painter.drawRoundedRect(
+            QRectF(at.x() + icon + 8 * scale, active.center().y() - 2.5 * scale, 56 * scale, 5 * scale),
+            2.5 * scale, 2.5 * scale);
+        const double second = active.right() + 12 * scale;
+        if (second + 40 * scale < tile.width())
+            painter.drawRoundedRect(QRectF(second, active.center().y() - 2.5 * scale, 40 * scale, 5 * scale),
+                                    2.5 * scale, 2.5 * scale);
+        top = int(active.bottom() + 8 * scale) + 12;
+    }
+    return tile;
+}
+
+QImage renderTile(const TileSpec &spec, const Pictures &pictures, const AppearanceInputs &inputs,
+                  bool safeZones) {
+    switch (spec.scene) {
+    case Scene::IosHome:
+        return renderIosHome(spec, pictures, safeZones);
+    case Scene::Watch:
+        return renderWatch(spec, pictures, safeZones);
+    case Scene::Dock:
+        return renderDock(spec, pictures, safeZones);
+    case Scene::Launcher:
+    case Scene::Maskable:
+        return renderLauncher(spec, pictures, inputs.background, safeZones);
+    case Scene::TabStrip:
+        return renderTabStrip(spec, pictures);
+    }
+    return {};
+}
+
+} // namespace
+
+QString appearanceGroupName(AppearanceGroup group) {
+    switch (group) {
+    case AppearanceGroup::IOS:
+        return u"iOS"_s;
+    case AppearanceGroup::WatchOS:
+        return u"watchOS"_s;
+    case AppearanceGroup::MacOS:
+        return u"macOS"_s;
+    case AppearanceGroup::Android:
+        return u"Android"_s;
+    case AppearanceGroup::Web:
+        return u"Web"_s;
+    }
+    return {};
+}
+
+AppearanceInputs appearanceInputs(const GenerationInputs &inputs) {
+    const auto processed = [&inputs](const std::optional<Image> &picture) -> std::optional<Image> {
+        if (!picture)
+            return std::nullopt;
+        return applyEffects(*picture, inputs.effects);
+    };
+    return {applyEffects(inputs.source, inputs.effects), inputs.background, processed(inputs.darkSource),
+            processed(inputs.tintedSource), processed(inputs.monochromeSource)};
+}
+
+QList<AppearanceTile> renderAppearances(const AppearanceInputs &inputs, const AppearanceOptions &options) {
+    if (inputs.art.isNull())
+        return {};
+    QList<TileSpec> specs;
+    for (const AppearanceGroup group : allAppearanceGroups)
+        if (options.groups.contains(group))
+            specs += tileSpecs(group);
+    const Pictures pictures(inputs, specs);
+    std::vector<QImage> images(std::size_t(specs.size()));
+    parallelFor(int(specs.size()), [&](int i) {
+        images[std::size_t(i)] = renderTile(specs[i], pictures, inputs, options.safeZones);
+    });
+    QList<AppearanceTile> tiles;
+    for (qsizetype i = 0; i < specs.size(); ++i)
+        tiles.append({specs[i].group, specs[i].label, images[std::size_t(i)]});
+    return tiles;
+}
+
+SheetLayout layoutSheet(const QList<AppearanceTile> &tiles, const SheetMetrics &metrics,
+                        const std::function<int(const QString &)> &labelWidth) {
+    SheetLayout layout;
+    const int right = metrics.width - metrics.margin;
+    int y = metrics.margin;
+    int x = metrics.margin;
+    int rowBottom = y;
+    std::optional<AppearanceGroup> current;
+    for (const AppearanceTile &tile : tiles) {
+        const QSize size = tile.image.size();
+        // A column as wide as the tile or its label, whichever is wider; the tile is centred in it.
+        const int column = std::max(size.width(), labelWidth ? labelWidth(tile.label) : 0);
+        if (tile.group != current) {
+            if (current)
+                y = rowBottom + metrics.sectionGap;
+            layout.headings.append(
+                {tile.group, QRect(metrics.margin, y, right - metrics.margin, metrics.headingHeight)});
+            y += metrics.headingHeight + metrics.labelGap;
+            x = metrics.margin;
+            rowBottom = y;
+            current = tile.group;
+        } else if (x + column > right && x > metrics.margin) {
+            y = rowBottom + metrics.spacing;
+            x = metrics.margin;
+        }
+        const QRect tileRect(x + (column - size.width()) / 2, y, size.width(), size.height());
+        const QRect labelRect(x, tileRect.bottom() + 1 + metrics.labelGap, column, metrics.labelHeight);
+        layout.tiles.append(tileRect);
+        layout.labels.append(labelRect);
+        rowBottom = std::max(rowBottom, labelRect.bottom() + 1);
+        x += column + metrics.spacing;
+    }
+    layout.size = QSize(metrics.width, rowBottom + metrics.margin);
+    return layout;
+}
+
+QColor sheetBackground() {
+    return QColor(0x1c, 0x1c, 0x1e);
+}
+
+QColor sheetHeadingColor() {
+    return QColor(0xec, 0xec, 0xee);
+}
+
+QColor sheetLabelColor() {
+    return QColor(0xa0, 0xa0, 0xa6);
+}
+
+namespace {
+
+struct SheetFonts {
+    QFont label;
+    QFont heading;
+
+    SheetFonts() {
+        label.setPixelSize(13);
+        heading = label;
+        heading.setPixelSize(16);
+        heading.setBold(true);
+    }
+};
+
+} // namespace
+
+SheetLayout composedLayout(const QList<AppearanceTile> &tiles, int width) {
+    const SheetFonts fonts;
+    const QFontMetrics labelMetrics(fonts.label);
+    SheetMetrics metrics;
+    metrics.width = width;
+    metrics.labelHeight = labelMetrics.height();
+    metrics.headingHeight = QFontMetrics(fonts.heading).height() + 4;
+    return layoutSheet(tiles, metrics,
+                       [&labelMetrics](const QString &text) { return labelMetrics.horizontalAdvance(text); });
+}
+
+QImage composeSheet(const QList<AppearanceTile> &tiles, int width) {
+    const SheetFonts fonts;
+    const SheetLayout layout = composedLayout(tiles, width);
+    QImage sheet = blankCanvas(layout.size.width(), layout.size.height(), sheetBackground());
+    QPainter painter(&sheet);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setFont(fonts.heading);
+    painter.setPen(sheetHeadingColor());
+    for (const SheetLayout::Heading &heading : layout.headings)
+        painter.drawText(heading.rect, Qt::AlignLeft | Qt::AlignVCenter, appearanceGroupName(heading.group));
+    painter.setFont(fonts.label);
+    painter.setPen(sheetLabelColor());
+    for (qsizetype i = 0; i < tiles.size(); ++i) {
+        painter.drawImage(layout.tiles[i].topLeft(), tiles[i].image);
+        painter.drawText(layout.labels[i], Qt::AlignHCenter | Qt::AlignTop, tiles[i].label);
+    }
+    painter.end();
+    return sheet;
+}
+
+} // namespace glyphon
