@@ -13,6 +13,7 @@
 namespace glyphon::cli {
 
 const char *const usageText = "Usage: glyphon-cli generate SOURCE -o DIR [options]\n"
+                              "       glyphon-cli preview SOURCE -o SHEET.png [options]\n"
                               "       glyphon-cli validate SOURCE [--pad-to-square]\n"
                               "       glyphon-cli --help | --version\n";
 
