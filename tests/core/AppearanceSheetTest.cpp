@@ -1,6 +1,7 @@
 #include "preview/AppearanceSheet.h"
 
 #include "TestSupport.h"
+#include "imaging/Renderer.h"
 #include "writers/Generation.h"
 
 #include <QPainter>
@@ -209,11 +210,24 @@ TEST(AppearanceSheet, theRunsInputsAreShownWithTheirEffects) {
     run.effects.paddingPx = 200;
     run.darkSource = Image(filled(1024, Qt::green));
     run.background = red;
+    // Reduced to 512 px, half the effects' canvas, where the padding is 100 whole pixels.
     const AppearanceInputs inputs = appearanceInputs(run);
-    EXPECT_EQ(qAlpha(inputs.art.bitmap().pixel(100, 512)), 0);
-    EXPECT_EQ(qAlpha(inputs.art.bitmap().pixel(512, 512)), 255);
+    ASSERT_EQ(inputs.art.bitmap().size(), QSize(512, 512));
+    EXPECT_EQ(qAlpha(inputs.art.bitmap().pixel(99, 256)), 0);
+    EXPECT_EQ(qAlpha(inputs.art.bitmap().pixel(100, 256)), 255);
     ASSERT_TRUE(inputs.darkSource.has_value());
-    EXPECT_EQ(qAlpha(inputs.darkSource->bitmap().pixel(100, 512)), 0);
+    EXPECT_EQ(qAlpha(inputs.darkSource->bitmap().pixel(99, 256)), 0);
+    EXPECT_EQ(inputs.darkSource->bitmap().pixel(256, 256), qRgb(0, 255, 0));
+    // With corners too, made on the 1024 canvas and halved the picture is the same but for a little along
+    // the antialiased edges.
+    run.effects.withRoundedCorners = true;
+    const QImage full = resizeImage(applyEffects(run.source, run.effects), 512, 512)->bitmap();
+    const QImage half = appearanceInputs(run).art.bitmap();
+    int apart = 0;
+    for (int y = 0; y < 512; ++y)
+        for (int x = 0; x < 512; ++x)
+            apart = std::max(apart, qAbs(qAlpha(full.pixel(x, y)) - qAlpha(half.pixel(x, y))));
+    EXPECT_LE(apart, 24);
     EXPECT_EQ(inputs.background, red);
     EXPECT_FALSE(inputs.tintedSource.has_value());
 

@@ -2,13 +2,16 @@
 
 #include "imaging/Masks.h"
 #include "imaging/ParallelFor.h"
+#include "imaging/Renderer.h"
 #include "imaging/Resampler.h"
 #include "imaging/Variants.h"
 #include "writers/Generation.h"
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QHash>
 #include <QLinearGradient>
+#include <QMutex>
 #include <QPainter>
 #include <QRadialGradient>
 #include <algorithm>
@@ -24,8 +27,9 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-// The largest icon any tile shows: the art is reduced to this once, and every render is made from that.
-constexpr int baseEdge = 360;
+// The art is reduced to this once, and every render is made from that: more than the largest icon a tile
+// shows (360 px), and half the effects' 1024 canvas, so the paddings the slider offers stay whole pixels.
+constexpr int baseEdge = 512;
 
 // The pictures the tiles draw: the art, and what the platforms make of it (or the hand-made picture that
 // replaces that).
@@ -118,6 +122,46 @@ QImage blankCanvas(int width, int height, const QColor &fill = Qt::transparent) 
     return canvas;
 }
 
+// Squashed to a square, as the sets squash a picture that is not one. A large picture is first halved in
+// 2 × 2 boxes for as long as it stays above the base: the one Lanczos pass from the full source cost half
+// of all the tiles' time, and at these sizes the two look the same. (Of an odd edge the last box is
+// partial and stands in for a whole pixel here, a stretch of less than one pixel in a thousand.)
+QImage reducedBitmap(const Image &picture) {
+    if (picture.isNull())
+        return {};
+    const QImage bitmap = picture.bitmap().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (bitmap.width() == baseEdge && bitmap.height() == baseEdge)
+        return bitmap;
+    SourceLevels levels(bitmap);
+    levels.prepare({QSize(baseEdge / 2, baseEdge / 2)});
+    QImage start = bitmap;
+    for (int depth = 1; !levels.level(depth).isNull(); ++depth)
+        if (const QImage level = levels.level(depth); level.width() >= baseEdge && level.height() >= baseEdge)
+            start = level;
+    return resample(start, baseEdge, baseEdge);
+}
+
+// The effects as applyEffects makes them on its 1024 canvas, made on the reduced picture with the radius
+// and the padding scaled to its edge: the tiles need no more pixels than that, and a change of the settings
+// then costs the tiles alone instead of the effects on the whole source first.
+Image withEffectsAtBase(const Image &picture, const EffectSettings &effects) {
+    Image image(reducedBitmap(picture));
+    if (image.isNull())
+        return image;
+    const double scale = double(baseEdge) / 1024.0;
+    if (effects.withRoundedCorners)
+        image = roundCorners(image, effects.roundedCornersPx * scale);
+    if (effects.withPadding) {
+        const double margin = std::isfinite(effects.paddingPx) ? std::max(effects.paddingPx, 0.0) : 0.0;
+        // A margin that swallows the picture leaves an empty canvas, as the pipeline's does.
+        const auto padded = padImage(image, margin * scale);
+        image = padded ? *padded : Image(blankCanvas(baseEdge, baseEdge));
+    }
+    if (effects.withTint)
+        image = tintImage(image, effects.colorSelection, effects.tintOpacity);
+    return image;
+}
+
 // One picture at one edge, as a tile draws it.
 struct PictureUse {
     Picture picture;
@@ -170,29 +214,38 @@ public:
         for (const PictureUse &use : m_uses)
             sizes.append(QSize(use.edge, use.edge));
         const auto levelsOf = [&sizes](const Image &picture) {
-            std::optional<SourceLevels> levels(std::in_place, reduced(picture));
+            std::optional<SourceLevels> levels(std::in_place, reducedBitmap(picture));
             levels->prepare(sizes);
             return levels;
         };
-        const std::optional<SourceLevels> art = levelsOf(inputs.art);
-        std::optional<SourceLevels> dark, tinted, monochrome;
+        // The art, and each hand-made picture that replaces a derived one.
+        std::array<std::optional<SourceLevels>, pictureCount> sources;
+        sources[int(Picture::Art)] = levelsOf(inputs.art);
         if (inputs.darkSource)
-            dark = levelsOf(*inputs.darkSource);
+            sources[int(Picture::Dark)] = levelsOf(*inputs.darkSource);
         if (inputs.tintedSource)
-            tinted = levelsOf(*inputs.tintedSource);
+            sources[int(Picture::Tinted)] = levelsOf(*inputs.tintedSource);
         if (inputs.monochromeSource)
-            monochrome = levelsOf(*inputs.monochromeSource);
-        const auto from = [&](Picture picture) -> const SourceLevels & {
-            const std::optional<SourceLevels> &handMade = picture == Picture::Dark         ? dark
-                                                          : picture == Picture::Tinted     ? tinted
-                                                          : picture == Picture::Monochrome ? monochrome
-                                                                                           : art;
-            return handMade ? *handMade : *art;
+            sources[int(Picture::Monochrome)] = levelsOf(*inputs.monochromeSource);
+        const auto sourceOf = [&sources](Picture picture) {
+            return sources[std::size_t(int(picture))] ? picture : Picture::Art;
         };
+        // Each source at each edge once (light, dark and tinted at 180 px share one render of the art), then
+        // the derived pictures from those.
+        QList<PictureUse> resized;
+        for (const PictureUse &use : m_uses)
+            if (const PictureUse at{sourceOf(use.picture), use.edge}; !resized.contains(at))
+                resized.append(at);
+        std::vector<QImage> renders(std::size_t(resized.size()));
+        parallelFor(int(resized.size()), [&](int i) {
+            renders[std::size_t(i)] =
+                sources[std::size_t(int(resized[i].picture))]->render(resized[i].edge, resized[i].edge);
+        });
         m_renders.resize(std::size_t(m_uses.size()));
         parallelFor(int(m_uses.size()), [&](int i) {
             const PictureUse &use = m_uses[i];
-            const Image sized(from(use.picture).render(use.edge, use.edge));
+            const Image sized(
+                renders[std::size_t(resized.indexOf(PictureUse{sourceOf(use.picture), use.edge}))]);
             switch (use.picture) {
             case Picture::Art:
                 m_renders[std::size_t(i)] = sized.bitmap();
@@ -219,24 +272,6 @@ public:
     }
 
 private:
-    // Squashed to a square, as the sets squash a picture that is not one. A large picture is first halved
-    // in 2 × 2 boxes for as long as it stays above the base: the one Lanczos pass from the full source
-    // cost half of all the tiles' time, and at these sizes the two look the same. (Of an odd edge the last
-    // box is partial and stands in for a whole pixel here, a stretch of less than one pixel in a thousand.)
-    static QImage reduced(const Image &picture) {
-        const QImage bitmap = picture.bitmap().convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        if (bitmap.width() == baseEdge && bitmap.height() == baseEdge)
-            return bitmap;
-        SourceLevels levels(bitmap);
-        levels.prepare({QSize(baseEdge / 2, baseEdge / 2)});
-        QImage start = bitmap;
-        for (int depth = 1; !levels.level(depth).isNull(); ++depth)
-            if (const QImage level = levels.level(depth);
-                level.width() >= baseEdge && level.height() >= baseEdge)
-                start = level;
-        return resample(start, baseEdge, baseEdge);
-    }
-
     QList<PictureUse> m_uses;
     std::vector<QImage> m_renders;
 };
@@ -278,20 +313,101 @@ void paintWallpaper(QPainter &painter, const QRectF &rect, const QColor &top, co
     spot(rect.topLeft() + QPointF(rect.width() * 0.1, rect.height() * 0.95), rect.width() * 0.5, 0.35);
 }
 
-void paintIosWallpaper(QPainter &painter, const QRectF &rect, Look look) {
-    if (look == Look::Light)
-        paintWallpaper(painter, rect, QColor(0x8e, 0xc5, 0xfc), QColor(0xe0, 0xc3, 0xfc), Qt::white);
-    else
-        paintWallpaper(painter, rect, QColor(0x14, 0x1e, 0x30), QColor(0x2b, 0x1f, 0x45),
-                       QColor(0x5b, 0x4b, 0x9a));
+// The Docks of the macOS tiles: a shelf for the 128 px icon between two neighbours, and one for the 64 px
+// icon between four.
+struct Dock {
+    QRect shelf;
+    int edge;
+    int places;
+
+    int gap() const { return std::max(4, edge / 16); }
+    // Where the icon in the middle goes, between neighbours that may run past the shelf's ends.
+    QRect slot(int place) const {
+        const int rowWidth = places * edge + (places - 1) * gap();
+        const int x = shelf.left() + (shelf.width() - rowWidth) / 2 + place * (edge + gap());
+        return {x, shelf.top() + (shelf.height() - edge) / 2, edge, edge};
+    }
+    QRect iconSlot() const { return slot(places / 2); }
+};
+constexpr QSize dockTileSize(400, 280);
+const Dock docks[] = {{QRect(4, 16, 392, 144), 128, 3}, {QRect(44, 180, 312, 80), 64, 5}};
+
+// A translucent shelf with neighbours drawn as plain bodies on the macOS grid, so the icon's size can be
+// judged against theirs.
+void paintDockShelf(QPainter &painter, const Dock &dock, bool dark) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double radius = dock.edge * 0.18;
+    painter.setPen(QPen(dark ? QColor(255, 255, 255, 40) : QColor(255, 255, 255, 170), 1));
+    painter.setBrush(dark ? QColor(0x28, 0x28, 0x2c, 190) : QColor(255, 255, 255, 120));
+    painter.drawRoundedRect(QRectF(dock.shelf).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    QPainterPath inside;
+    inside.addRoundedRect(QRectF(dock.shelf), radius, radius);
+    painter.setClipPath(inside);
+    painter.setPen(Qt::NoPen);
+    for (int place = 0; place < dock.places; ++place) {
+        if (place == dock.places / 2)
+            continue;
+        const QRectF cell(dock.slot(place));
+        QLinearGradient body(cell.topLeft(), cell.bottomLeft());
+        body.setColorAt(0, dark ? QColor(0x6a, 0x6f, 0x78) : QColor(0xe4, 0xe7, 0xec));
+        body.setColorAt(1, dark ? QColor(0x45, 0x4a, 0x52) : QColor(0xb9, 0xbf, 0xc9));
+        painter.setBrush(body);
+        painter.drawPath(safeZonePath(SafeZone::MacosGrid, cell));
+    }
+    painter.restore();
 }
 
-void paintAndroidWallpaper(QPainter &painter, const QRectF &rect, bool dark) {
-    if (!dark)
+// The backdrops, which do not depend on the icon.
+enum class Wallpaper { IosLight, IosDark, AndroidLight, AndroidDark, DockLight, DockDark };
+
+QImage paintedWallpaper(Wallpaper kind, QSize size) {
+    QImage image = blankCanvas(size.width(), size.height());
+    QPainter painter(&image);
+    const QRectF rect(image.rect());
+    switch (kind) {
+    case Wallpaper::IosLight:
+        paintWallpaper(painter, rect, QColor(0x8e, 0xc5, 0xfc), QColor(0xe0, 0xc3, 0xfc), Qt::white);
+        break;
+    case Wallpaper::IosDark:
+        paintWallpaper(painter, rect, QColor(0x14, 0x1e, 0x30), QColor(0x2b, 0x1f, 0x45),
+                       QColor(0x5b, 0x4b, 0x9a));
+        break;
+    case Wallpaper::AndroidLight:
         paintWallpaper(painter, rect, QColor(0xc8, 0xe6, 0xdc), QColor(0xf6, 0xdc, 0xc6), Qt::white);
-    else
+        break;
+    case Wallpaper::AndroidDark:
         paintWallpaper(painter, rect, QColor(0x12, 0x22, 0x26), QColor(0x0b, 0x10, 0x14),
                        QColor(0x2f, 0x6b, 0x66));
+        break;
+    case Wallpaper::DockLight:
+    case Wallpaper::DockDark: {
+        const bool dark = kind == Wallpaper::DockDark;
+        if (dark)
+            paintWallpaper(painter, rect, QColor(0x0f, 0x20, 0x27), QColor(0x2c, 0x53, 0x64),
+                           QColor(0x3a, 0x7b, 0x8c));
+        else
+            paintWallpaper(painter, rect, QColor(0xa1, 0xc4, 0xfd), QColor(0xc2, 0xe9, 0xfb), Qt::white);
+        for (const Dock &dock : docks)
+            paintDockShelf(painter, dock, dark);
+        break;
+    }
+    }
+    painter.end();
+    return image;
+}
+
+// Each backdrop is drawn once per size and kept for the life of the process: their gradients were the
+// larger part of painting the tiles, and there are a dozen of them.
+QImage wallpaper(Wallpaper kind, QSize size) {
+    static QMutex mutex;
+    static QHash<quint64, QImage> drawn;
+    const quint64 key = (quint64(kind) << 48) | (quint64(size.width()) << 24) | quint64(size.height());
+    const QMutexLocker lock(&mutex);
+    auto found = drawn.find(key);
+    if (found == drawn.end())
+        found = drawn.insert(key, paintedWallpaper(kind, size));
+    return *found;
 }
 
 // The ground the system lays under a dark or tinted icon: a near-black vertical gradient.
@@ -331,7 +447,8 @@ QImage renderIosHome(const TileSpec &spec, const Pictures &pictures, bool safeZo
     const int side = spec.iconEdge + 2 * margin;
     QImage tile = blankCanvas(side, side);
     QPainter painter(&tile);
-    paintIosWallpaper(painter, QRectF(tile.rect()), spec.look);
+    painter.drawImage(
+        0, 0, wallpaper(spec.look == Look::Light ? Wallpaper::IosLight : Wallpaper::IosDark, tile.size()));
     const QPoint at(margin, margin);
     switch (spec.look) {
     case Look::Dark:
@@ -372,54 +489,16 @@ QImage renderWatch(const TileSpec &spec, const Pictures &pictures, bool safeZone
     return tile;
 }
 
-// One Dock: a translucent shelf with the icon between neighbours drawn as plain bodies on the macOS grid,
-// so the icon's size can be judged against theirs.
-void paintDock(QPainter &painter, const QRect &shelf, int edge, int places, const QImage &icon, bool dark,
-               bool safeZones) {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    const double radius = edge * 0.18;
-    painter.setPen(QPen(dark ? QColor(255, 255, 255, 40) : QColor(255, 255, 255, 170), 1));
-    painter.setBrush(dark ? QColor(0x28, 0x28, 0x2c, 190) : QColor(255, 255, 255, 120));
-    painter.drawRoundedRect(QRectF(shelf).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
-    // The neighbours may run past the shelf's ends, as a fuller Dock's would.
-    QPainterPath inside;
-    inside.addRoundedRect(QRectF(shelf), radius, radius);
-    painter.setClipPath(inside);
-    const int gap = std::max(4, edge / 16);
-    const int rowWidth = places * edge + (places - 1) * gap;
-    int x = shelf.left() + (shelf.width() - rowWidth) / 2;
-    const int y = shelf.top() + (shelf.height() - edge) / 2;
-    for (int slot = 0; slot < places; ++slot, x += edge + gap) {
-        const QRectF cell(x, y, edge, edge);
-        if (slot == places / 2) {
-            painter.drawImage(QPoint(x, y), icon);
-            if (safeZones)
-                strokeSafeZone(painter, safeZonePath(SafeZone::MacosGrid, cell));
-            continue;
-        }
-        QLinearGradient body(cell.topLeft(), cell.bottomLeft());
-        body.setColorAt(0, dark ? QColor(0x6a, 0x6f, 0x78) : QColor(0xe4, 0xe7, 0xec));
-        body.setColorAt(1, dark ? QColor(0x45, 0x4a, 0x52) : QColor(0xb9, 0xbf, 0xc9));
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(body);
-        painter.drawPath(safeZonePath(SafeZone::MacosGrid, cell));
-    }
-    painter.restore();
-}
-
 QImage renderDock(const TileSpec &spec, const Pictures &pictures, bool safeZones) {
     const bool dark = spec.look == Look::Dark;
-    QImage tile = blankCanvas(400, 280);
+    QImage tile = wallpaper(dark ? Wallpaper::DockDark : Wallpaper::DockLight, dockTileSize).copy();
     QPainter painter(&tile);
-    if (dark)
-        paintWallpaper(painter, QRectF(tile.rect()), QColor(0x0f, 0x20, 0x27), QColor(0x2c, 0x53, 0x64),
-                       QColor(0x3a, 0x7b, 0x8c));
-    else
-        paintWallpaper(painter, QRectF(tile.rect()), QColor(0xa1, 0xc4, 0xfd), QColor(0xc2, 0xe9, 0xfb),
-                       Qt::white);
-    paintDock(painter, QRect(4, 16, 392, 144), 128, 3, pictures.render(Picture::Art, 128), dark, safeZones);
-    paintDock(painter, QRect(44, 180, 312, 80), 64, 5, pictures.render(Picture::Art, 64), dark, safeZones);
+    for (const Dock &dock : docks) {
+        const QRect slot = dock.iconSlot();
+        painter.drawImage(slot.topLeft(), pictures.render(Picture::Art, dock.edge));
+        if (safeZones)
+            strokeSafeZone(painter, safeZonePath(SafeZone::MacosGrid, QRectF(slot)));
+    }
     return tile;
 }
 
@@ -439,7 +518,8 @@ QImage renderLauncher(const TileSpec &spec, const Pictures &pictures, const Colo
     ground.setAlphaF(1.0f);
     for (const bool dark : {false, true}) {
         const QRect area(dark ? panel : 0, 0, panel, panel);
-        paintAndroidWallpaper(painter, QRectF(area), dark);
+        painter.drawImage(area.topLeft(),
+                          wallpaper(dark ? Wallpaper::AndroidDark : Wallpaper::AndroidLight, area.size()));
         const QPoint at = area.topLeft() + QPoint(margin, margin);
         if (spec.look == Look::Themed) {
             const QColor fill = dark ? themedDarkBackground : themedLightBackground;
@@ -535,9 +615,9 @@ AppearanceInputs appearanceInputs(const GenerationInputs &inputs) {
     const auto processed = [&inputs](const std::optional<Image> &picture) -> std::optional<Image> {
         if (!picture)
             return std::nullopt;
-        return applyEffects(*picture, inputs.effects);
+        return withEffectsAtBase(*picture, inputs.effects);
     };
-    return {applyEffects(inputs.source, inputs.effects), inputs.background, processed(inputs.darkSource),
+    return {withEffectsAtBase(inputs.source, inputs.effects), inputs.background, processed(inputs.darkSource),
             processed(inputs.tintedSource), processed(inputs.monochromeSource)};
 }
 

@@ -38,8 +38,9 @@ struct AppearanceInputs {
     std::optional<Image> monochromeSource;
 };
 
-// The run's inputs as the tiles see them: the effects applied to the source and to each hand-made picture,
-// so they stay in register with it.
+// The run's inputs as the tiles see them: the source and each hand-made picture reduced to 512 px, half the
+// effects' canvas, then the effects applied to each at that scale, so the hand-made pictures stay in
+// register with the source.
 AppearanceInputs appearanceInputs(const GenerationInputs &inputs);
 
 struct AppearanceOptions {
@@ -57,7 +58,7 @@ struct AppearanceTile {
 };
 
 // Every tile of the chosen groups, in a fixed order; the tiles are rendered in parallel from one reduction
-// of the art to the largest icon they show. Nothing when there is no art.
+// of the art. Nothing when there is no art.
 QList<AppearanceTile> renderAppearances(const AppearanceInputs &inputs,
                                         const AppearanceOptions &options = {});
 
