@@ -2,21 +2,20 @@
 
 #include "BackgroundJob.h"
 #include "StateField.h"
+#include "writers/Generation.h"
 
 #include <QtConcurrent>
 
 namespace glyphon {
 
 QList<AppearanceTile> renderAppearanceTiles(const AppearancesRequest &request) {
-    AppearanceInputs inputs;
-    const QSize pixels = request.processed.bitmap().size();
-    inputs.art = pixels.width() == pixels.height() || request.source.isNull()
-                     ? request.processed
-                     : applyEffects(request.source, request.effects, EffectCanvas::Square);
+    GenerationInputs inputs;
+    inputs.source = request.source;
+    inputs.effects = request.effects;
     inputs.background = request.background;
     AppearanceOptions options;
     options.safeZones = request.safeZones;
-    return renderAppearances(inputs, options);
+    return renderAppearances(appearanceInputs(inputs), options);
 }
 
 AppearancesPreview::AppearancesPreview(QObject *parent) : QObject(parent) {

@@ -13,10 +13,6 @@ namespace glyphon {
 
 // What one render of the appearances is made from: copies, so the job shares nothing with the window.
 struct AppearancesRequest {
-    // The picture as the live preview shows it, effects applied; used as it is when square.
-    Image processed;
-    // The source and the effects, for a picture the preview shows in its own proportions: the tiles are
-    // square, so they are cut from the effects applied on the square canvas.
     Image source;
     EffectSettings effects;
     Color background{1.0, 1.0, 1.0, 1.0};
@@ -24,8 +20,10 @@ struct AppearancesRequest {
 };
 
 // The tiles of the Appearances view, rendered off the main thread: one job at a time on a queue of its
-// own, and while one runs only the newest request waits, so a slider dragged through fifty values costs
-// two renders rather than fifty. Results are published on the main thread.
+// own, and while one runs only the newest request waits, so a slider dragged through fifty values costs a
+// few renders rather than fifty. Each job reduces the source and applies the effects itself, at the
+// tiles' size, beside the live preview's job rather than after it. Results are published on the main
+// thread.
 class AppearancesPreview : public QObject {
     Q_OBJECT
 public:

@@ -90,19 +90,21 @@ void ContentViewState::connectReactions() {
         if (imageUrl().isLocalFile())
             setLastImageFolder(QFileInfo(imageUrl().toLocalFile()).absolutePath());
     });
-    // The tiles follow the live preview's picture, the background and the safe zones, while they are shown.
+    // The tiles follow the image and the safe zones while they are shown; the settings that preview reach
+    // them through onSettingChanged.
     for (auto signal : {&ContentViewState::showAppearancesChanged, &ContentViewState::somethingDroppedChanged,
-                        &ContentViewState::processedPreviewImageChanged,
-                        &ContentViewState::isPreviewingChanged, &ContentViewState::showSafeZonesChanged})
+                        &ContentViewState::imageChanged, &ContentViewState::showSafeZonesChanged})
         connect(this, signal, this, &ContentViewState::updateAppearances);
     connect(&m_intake, &ImageIntake::loaded, this, &ContentViewState::acceptImage);
     connect(&m_intake, &ImageIntake::loadFailed, this, &ContentViewState::refuseImage);
 }
 
 void ContentViewState::onSettingChanged(int index) {
-    // Saving is the settings' own reaction; the preview is the state's.
-    if (settingsSchema[std::size_t(index)].reaction == SettingReaction::PreviewAndSave)
+    // Saving is the settings' own reaction; the previews are the state's.
+    if (settingsSchema[std::size_t(index)].reaction == SettingReaction::PreviewAndSave) {
         updatePreview();
+        updateAppearances();
+    }
     for (const auto &[row, notify] : namedSettingSignals)
         if (row == std::size_t(index))
             emit(this->*notify)();
@@ -149,14 +151,11 @@ void ContentViewState::setShowAppearances(bool value) {
 }
 
 void ContentViewState::updateAppearances() {
-    // The published picture of a job that is still being replaced, or the raw image shown while the first
-    // job runs, would be rendered only to be thrown away.
-    if (!m_showAppearances || !somethingDropped() || !processedPreviewImage() || isPreviewing())
+    // Hidden tiles are not rendered: showing the view renders them.
+    if (!m_showAppearances || !somethingDropped() || !image())
         return;
     AppearancesRequest request;
-    request.processed = *processedPreviewImage();
-    if (image())
-        request.source = *image();
+    request.source = *image();
     request.effects = effectSettings();
     request.background = m_settings.value(settings::backgroundColor);
     request.safeZones = showSafeZones();

@@ -264,8 +264,8 @@ public:
     // Serial: one thread, jobs run in the order they were queued. Exposed so a caller can wait for it.
     QThreadPool &previewingQueue() { return m_preview.queue(); }
 
-    // Appearances: rendered only while the view is shown, from the live preview's published picture, so
-    // a change of the settings reaches the tiles through the same preview job.
+    // Appearances: rendered only while the view is shown, again at every change of the image, of a setting
+    // that previews (the background colour among them) and of the safe-zone switch.
     const QList<AppearanceTile> &appearanceTiles() const { return m_appearances.tiles(); }
     bool isRenderingAppearances() const { return m_appearances.isRendering(); }
     QThreadPool &appearancesQueue() { return m_appearances.queue(); }

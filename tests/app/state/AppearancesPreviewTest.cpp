@@ -44,8 +44,7 @@ TEST_F(Appearances, TilesAreRenderedOnlyWhileTheViewIsShownAndFollowThePreview) 
     // The red square, under the iOS mask at (20, 20).
     EXPECT_EQ(tile(s, QStringLiteral("iOS · light")).pixel(110, 110), qRgb(255, 0, 0));
 
-    // A change of the effects reaches the tiles through the live preview's job: padding leaves the
-    // background showing where the art was.
+    // A change of the effects reaches the tiles: padding leaves the background showing where the art was.
     s.setWithPadding(true);
     s.setPaddingPx(300);
     settleTiles(s);
@@ -78,7 +77,7 @@ TEST_F(Appearances, WhileOneRendersOnlyTheNewestRequestWaits) {
     QSignalSpy published(&preview, &AppearancesPreview::tilesChanged);
     AppearancesRequest request;
     for (int i = 0; i < 12; ++i) {
-        request.processed = Image(filled(512, QColor(20 * i, 0, 0)));
+        request.source = Image(filled(512, QColor(20 * i, 0, 0)));
         preview.update(request);
     }
     EXPECT_TRUE(preview.isRendering());
@@ -108,13 +107,13 @@ TEST_F(Appearances, APictureThatIsNotSquareIsShownAsTheSetsWouldCutIt) {
     request.source = Image(wide);
     request.effects.withPadding = true;
     request.effects.paddingPx = 100;
-    // The preview keeps the proportions; the tiles come from the square canvas, 100 px in on every side.
-    request.processed = applyEffects(request.source, request.effects, EffectCanvas::Proportional);
+    // Squashed to the square, then 100 px of 1024 in on every side: 17.6 px of the 180 px icon.
     const QList<AppearanceTile> tiles = renderAppearanceTiles(request);
     ASSERT_FALSE(tiles.isEmpty());
     const QImage &ios = tiles.first().image;
     EXPECT_EQ(ios.pixel(20 + 90, 20 + 10), qRgb(255, 255, 255));
     EXPECT_EQ(ios.pixel(20 + 90, 20 + 30), qRgb(0, 255, 0));
+    EXPECT_EQ(ios.pixel(20 + 10, 20 + 90), qRgb(255, 255, 255));
 }
 
 TEST_F(Appearances, TheViewsTakeTurnsAndTheChoiceComesBackWithTheFirstPicture) {
