@@ -129,7 +129,7 @@ private:
 };
 
 // An SVG elliptical arc from the current point to `to` as cubic Béziers, by the centre parameterisation of
-// the SVG specification's implementation notes (F.6.5), quarter turns at most per curve.
+// SVG 1.1's implementation notes (appendix F.6.5), quarter turns at most per curve.
 void arcTo(QPainterPath &path, QPointF to, double rx, double ry, double rotationDegrees, bool large,
            bool sweep) {
     const QPointF from = path.currentPosition();

@@ -57,7 +57,7 @@ const QColor safeZoneColor(0xff, 0x2d, 0x55);
 enum class Look { Light, Dark, Tinted, FullColour, Themed };
 enum class Scene { IosHome, Watch, Dock, Launcher, Maskable, TabStrip };
 
-struct TileSpec {
+struct TilePlan {
     AppearanceGroup group;
     QString label;
     Scene scene;
@@ -81,7 +81,7 @@ QList<AndroidShape> androidShapes() {
 }
 
 // Every tile as data: the group, the label, the backdrop and what it shows.
-QList<TileSpec> tileSpecs(AppearanceGroup group) {
+QList<TilePlan> tilePlans(AppearanceGroup group) {
     switch (group) {
     case AppearanceGroup::IOS:
         // 180 px is the home screen's 60 points at 3×.
@@ -96,14 +96,14 @@ QList<TileSpec> tileSpecs(AppearanceGroup group) {
         return {{group, u"macOS · light Dock"_s, Scene::Dock, Look::Light, 128},
                 {group, u"macOS · dark Dock"_s, Scene::Dock, Look::Dark, 128}};
     case AppearanceGroup::Android: {
-        QList<TileSpec> specs;
+        QList<TilePlan> plans;
         for (const AndroidShape &shape : androidShapes()) {
-            specs.append({group, u"Android · full colour · "_s + shape.name, Scene::Launcher,
+            plans.append({group, u"Android · full colour · "_s + shape.name, Scene::Launcher,
                           Look::FullColour, 88, shape.shape});
-            specs.append({group, u"Android · themed · "_s + shape.name, Scene::Launcher, Look::Themed, 88,
+            plans.append({group, u"Android · themed · "_s + shape.name, Scene::Launcher, Look::Themed, 88,
                           shape.shape});
         }
-        return specs;
+        return plans;
     }
     case AppearanceGroup::Web:
         return {
@@ -177,22 +177,22 @@ int innerEdge(int edge, double share) {
 }
 
 // What a tile draws, so every render is made once, before the tiles, however many tiles share it.
-QList<PictureUse> usesOf(const TileSpec &spec) {
-    switch (spec.scene) {
+QList<PictureUse> usesOf(const TilePlan &plan) {
+    switch (plan.scene) {
     case Scene::IosHome:
-        return {{spec.look == Look::Dark     ? Picture::Dark
-                 : spec.look == Look::Tinted ? Picture::Tinted
+        return {{plan.look == Look::Dark     ? Picture::Dark
+                 : plan.look == Look::Tinted ? Picture::Tinted
                                              : Picture::Flattened,
-                 spec.iconEdge}};
+                 plan.iconEdge}};
     case Scene::Watch:
-        return {{Picture::Flattened, spec.iconEdge}};
+        return {{Picture::Flattened, plan.iconEdge}};
     case Scene::Dock:
         return {{Picture::Art, 128}, {Picture::Art, 64}};
     case Scene::Launcher:
-        return {{spec.look == Look::Themed ? Picture::Monochrome : Picture::Art,
-                 innerEdge(spec.iconEdge, adaptiveArtShare)}};
+        return {{plan.look == Look::Themed ? Picture::Monochrome : Picture::Art,
+                 innerEdge(plan.iconEdge, adaptiveArtShare)}};
     case Scene::Maskable:
-        return {{Picture::Art, innerEdge(spec.iconEdge, maskableArtShare)}};
+        return {{Picture::Art, innerEdge(plan.iconEdge, maskableArtShare)}};
     case Scene::TabStrip:
         return {{Picture::Art, 16}, {Picture::Art, 32}};
     }
@@ -205,9 +205,9 @@ QList<PictureUse> usesOf(const TileSpec &spec) {
 // source. Made up front and spread over the cores; afterwards only read, so tiles draw from any thread.
 class Pictures {
 public:
-    Pictures(const AppearanceInputs &inputs, const QList<TileSpec> &specs) {
-        for (const TileSpec &spec : specs)
-            for (const PictureUse &use : usesOf(spec))
+    Pictures(const AppearanceInputs &inputs, const QList<TilePlan> &plans) {
+        for (const TilePlan &plan : plans)
+            for (const PictureUse &use : usesOf(plan))
                 if (!m_uses.contains(use))
                     m_uses.append(use);
         QList<QSize> sizes;
@@ -442,55 +442,55 @@ void drawMasked(QPainter &painter, QPoint at, int edge, MaskShape shape, const Q
     painter.drawImage(at, applyMask(Image(icon), shape).bitmap());
 }
 
-QImage renderIosHome(const TileSpec &spec, const Pictures &pictures, bool safeZones) {
+QImage renderIosHome(const TilePlan &plan, const Pictures &pictures, bool safeZones) {
     const int margin = 20;
-    const int side = spec.iconEdge + 2 * margin;
+    const int side = plan.iconEdge + 2 * margin;
     QImage tile = blankCanvas(side, side);
     QPainter painter(&tile);
     painter.drawImage(
-        0, 0, wallpaper(spec.look == Look::Light ? Wallpaper::IosLight : Wallpaper::IosDark, tile.size()));
+        0, 0, wallpaper(plan.look == Look::Light ? Wallpaper::IosLight : Wallpaper::IosDark, tile.size()));
     const QPoint at(margin, margin);
-    switch (spec.look) {
+    switch (plan.look) {
     case Look::Dark:
-        drawMasked(painter, at, spec.iconEdge, spec.shape, pictures.render(Picture::Dark, spec.iconEdge),
+        drawMasked(painter, at, plan.iconEdge, plan.shape, pictures.render(Picture::Dark, plan.iconEdge),
                    paintSystemDarkGround);
         break;
     case Look::Tinted:
-        drawMasked(painter, at, spec.iconEdge, spec.shape,
-                   inColour(pictures.render(Picture::Tinted, spec.iconEdge), iosTint), paintSystemDarkGround);
+        drawMasked(painter, at, plan.iconEdge, plan.shape,
+                   inColour(pictures.render(Picture::Tinted, plan.iconEdge), iosTint), paintSystemDarkGround);
         break;
     default:
-        drawMasked(painter, at, spec.iconEdge, spec.shape,
-                   pictures.render(Picture::Flattened, spec.iconEdge));
+        drawMasked(painter, at, plan.iconEdge, plan.shape,
+                   pictures.render(Picture::Flattened, plan.iconEdge));
         break;
     }
     // The square the art fills, dashed: whatever lies between it and the shape is cut.
     if (safeZones) {
         QPainterPath square;
-        square.addRect(QRectF(at, QSizeF(spec.iconEdge, spec.iconEdge)).adjusted(0.75, 0.75, -0.75, -0.75));
+        square.addRect(QRectF(at, QSizeF(plan.iconEdge, plan.iconEdge)).adjusted(0.75, 0.75, -0.75, -0.75));
         strokeSafeZone(painter, square, true);
-        strokeSafeZone(painter, maskPath(spec.shape, QRectF(at, QSizeF(spec.iconEdge, spec.iconEdge))));
+        strokeSafeZone(painter, maskPath(plan.shape, QRectF(at, QSizeF(plan.iconEdge, plan.iconEdge))));
     }
     return tile;
 }
 
-QImage renderWatch(const TileSpec &spec, const Pictures &pictures, bool safeZones) {
+QImage renderWatch(const TilePlan &plan, const Pictures &pictures, bool safeZones) {
     const int margin = 22;
-    const int side = spec.iconEdge + 2 * margin;
+    const int side = plan.iconEdge + 2 * margin;
     QImage tile = blankCanvas(side, side, Qt::black);
     QPainter painter(&tile);
     const QPoint at(margin, margin);
-    drawMasked(painter, at, spec.iconEdge, spec.shape, pictures.render(Picture::Flattened, spec.iconEdge));
+    drawMasked(painter, at, plan.iconEdge, plan.shape, pictures.render(Picture::Flattened, plan.iconEdge));
     if (safeZones) {
         QPainterPath square;
-        square.addRect(QRectF(at, QSizeF(spec.iconEdge, spec.iconEdge)).adjusted(0.75, 0.75, -0.75, -0.75));
+        square.addRect(QRectF(at, QSizeF(plan.iconEdge, plan.iconEdge)).adjusted(0.75, 0.75, -0.75, -0.75));
         strokeSafeZone(painter, square, true);
     }
     return tile;
 }
 
-QImage renderDock(const TileSpec &spec, const Pictures &pictures, bool safeZones) {
-    const bool dark = spec.look == Look::Dark;
+QImage renderDock(const TilePlan &plan, const Pictures &pictures, bool safeZones) {
+    const bool dark = plan.look == Look::Dark;
     QImage tile = wallpaper(dark ? Wallpaper::DockDark : Wallpaper::DockLight, dockTileSize).copy();
     QPainter painter(&tile);
     for (const Dock &dock : docks) {
@@ -503,17 +503,17 @@ QImage renderDock(const TileSpec &spec, const Pictures &pictures, bool safeZones
 }
 
 // Two home screens side by side, light and dark, with the icon as the launcher shows it on each.
-QImage renderLauncher(const TileSpec &spec, const Pictures &pictures, const Color &background,
+QImage renderLauncher(const TilePlan &plan, const Pictures &pictures, const Color &background,
                       bool safeZones) {
-    const int edge = spec.iconEdge;
+    const int edge = plan.iconEdge;
     const int margin = 12;
     const int panel = edge + 2 * margin;
     QImage tile = blankCanvas(2 * panel, panel);
     QPainter painter(&tile);
-    const double share = spec.scene == Scene::Maskable ? maskableArtShare : adaptiveArtShare;
+    const double share = plan.scene == Scene::Maskable ? maskableArtShare : adaptiveArtShare;
     const int artEdge = innerEdge(edge, share);
     const QImage picture =
-        pictures.render(spec.look == Look::Themed ? Picture::Monochrome : Picture::Art, artEdge);
+        pictures.render(plan.look == Look::Themed ? Picture::Monochrome : Picture::Art, artEdge);
     QColor ground = background.toQColor();
     ground.setAlphaF(1.0f);
     for (const bool dark : {false, true}) {
@@ -521,18 +521,18 @@ QImage renderLauncher(const TileSpec &spec, const Pictures &pictures, const Colo
         painter.drawImage(area.topLeft(),
                           wallpaper(dark ? Wallpaper::AndroidDark : Wallpaper::AndroidLight, area.size()));
         const QPoint at = area.topLeft() + QPoint(margin, margin);
-        if (spec.look == Look::Themed) {
+        if (plan.look == Look::Themed) {
             const QColor fill = dark ? themedDarkBackground : themedLightBackground;
-            drawMasked(painter, at, edge, spec.shape,
+            drawMasked(painter, at, edge, plan.shape,
                        inColour(picture, dark ? themedDarkForeground : themedLightForeground),
                        [&fill](QPainter &p, const QRectF &r) { p.fillRect(r, fill); });
         } else {
-            drawMasked(painter, at, edge, spec.shape, picture,
+            drawMasked(painter, at, edge, plan.shape, picture,
                        [&ground](QPainter &p, const QRectF &r) { p.fillRect(r, ground); });
         }
         if (safeZones) {
             const QRectF icon(at, QSizeF(edge, edge));
-            strokeSafeZone(painter, safeZonePath(spec.scene == Scene::Maskable ? SafeZone::WebMaskable
+            strokeSafeZone(painter, safeZonePath(plan.scene == Scene::Maskable ? SafeZone::WebMaskable
                                                                                : SafeZone::AndroidAdaptive,
                                                  icon));
         }
@@ -541,8 +541,8 @@ QImage renderLauncher(const TileSpec &spec, const Pictures &pictures, const Colo
 }
 
 // A browser's tab strip at 1× with the 16 px favicon, and below it at 2× with the 32 px one.
-QImage renderTabStrip(const TileSpec &spec, const Pictures &pictures) {
-    const bool dark = spec.look == Look::Dark;
+QImage renderTabStrip(const TilePlan &plan, const Pictures &pictures) {
+    const bool dark = plan.look == Look::Dark;
     const QColor strip = dark ? QColor(0x20, 0x21, 0x24) : QColor(0xde, 0xe1, 0xe6);
     const QColor tab = dark ? QColor(0x35, 0x36, 0x3a) : Qt::white;
     QColor text = dark ? QColor(0xe8, 0xea, 0xed) : QColor(0x3c, 0x40, 0x43);
@@ -575,20 +575,20 @@ QImage renderTabStrip(const TileSpec &spec, const Pictures &pictures) {
     return tile;
 }
 
-QImage renderTile(const TileSpec &spec, const Pictures &pictures, const AppearanceInputs &inputs,
+QImage renderTile(const TilePlan &plan, const Pictures &pictures, const AppearanceInputs &inputs,
                   bool safeZones) {
-    switch (spec.scene) {
+    switch (plan.scene) {
     case Scene::IosHome:
-        return renderIosHome(spec, pictures, safeZones);
+        return renderIosHome(plan, pictures, safeZones);
     case Scene::Watch:
-        return renderWatch(spec, pictures, safeZones);
+        return renderWatch(plan, pictures, safeZones);
     case Scene::Dock:
-        return renderDock(spec, pictures, safeZones);
+        return renderDock(plan, pictures, safeZones);
     case Scene::Launcher:
     case Scene::Maskable:
-        return renderLauncher(spec, pictures, inputs.background, safeZones);
+        return renderLauncher(plan, pictures, inputs.background, safeZones);
     case Scene::TabStrip:
-        return renderTabStrip(spec, pictures);
+        return renderTabStrip(plan, pictures);
     }
     return {};
 }
@@ -624,18 +624,18 @@ AppearanceInputs appearanceInputs(const GenerationInputs &inputs) {
 QList<AppearanceTile> renderAppearances(const AppearanceInputs &inputs, const AppearanceOptions &options) {
     if (inputs.art.isNull())
         return {};
-    QList<TileSpec> specs;
+    QList<TilePlan> plans;
     for (const AppearanceGroup group : allAppearanceGroups)
         if (options.groups.contains(group))
-            specs += tileSpecs(group);
-    const Pictures pictures(inputs, specs);
-    std::vector<QImage> images(std::size_t(specs.size()));
-    parallelFor(int(specs.size()), [&](int i) {
-        images[std::size_t(i)] = renderTile(specs[i], pictures, inputs, options.safeZones);
+            plans += tilePlans(group);
+    const Pictures pictures(inputs, plans);
+    std::vector<QImage> images(std::size_t(plans.size()));
+    parallelFor(int(plans.size()), [&](int i) {
+        images[std::size_t(i)] = renderTile(plans[i], pictures, inputs, options.safeZones);
     });
     QList<AppearanceTile> tiles;
-    for (qsizetype i = 0; i < specs.size(); ++i)
-        tiles.append({specs[i].group, specs[i].label, images[std::size_t(i)]});
+    for (qsizetype i = 0; i < plans.size(); ++i)
+        tiles.append({plans[i].group, plans[i].label, images[std::size_t(i)]});
     return tiles;
 }
 
