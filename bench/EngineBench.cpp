@@ -5,6 +5,8 @@
 #include "imaging/Renderer.h"
 #include "imaging/Resampler.h"
 #include "imaging/Variants.h"
+
+#include "preview/AppearanceSheet.h"
 #include "writers/Generation.h"
 #include "writers/RenderJobs.h"
 #include "writers/SetWriter.h"
@@ -286,6 +288,40 @@ void Effects(benchmark::State &state) {
 }
 // All three effects on 1024; the tint alone on 4096.
 BENCHMARK(Effects)->Args({1024, 1})->Args({4096, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Every tile of the Appearances view from the published preview picture, as the window renders them after
+// a change: flat art and a photograph at 1024, flat art at 4096 (a source shown without effects).
+void Appearances(benchmark::State &state) {
+    AppearanceInputs inputs;
+    inputs.art = Image(picture(int(state.range(0)), state.range(1) != 0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(renderAppearances(inputs));
+}
+BENCHMARK(Appearances)
+    ->Args({1024, 0})
+    ->Args({1024, 1})
+    ->Args({4096, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
+// A settings change end to end from a 1024 source, as the window's job and the command make it: the source
+// reduced, all three effects, then every tile with the safe zones.
+void AppearancesAfterAChange(benchmark::State &state) {
+    GenerationInputs inputs;
+    inputs.source = Image(picture(1024, state.range(0) != 0));
+    inputs.effects.withRoundedCorners = inputs.effects.withPadding = inputs.effects.withTint = true;
+    AppearanceOptions options;
+    options.safeZones = true;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(renderAppearances(appearanceInputs(inputs), options));
+}
+BENCHMARK(AppearancesAfterAChange)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 } // namespace
 

@@ -14,14 +14,15 @@ QString unknownCommand(const QString &word) {
                                          {QStringLiteral("help"), QStringLiteral("version")});
         if (!near.isEmpty())
             return QStringLiteral("unknown option %1; did you mean --%2?").arg(word, near);
-        return QStringLiteral("unknown option %1; the command (generate, validate or check) comes first")
+        return QStringLiteral(
+                   "unknown option %1; the command (generate, preview, validate or check) comes first")
             .arg(word);
     }
-    const QString near =
-        nearestName(word, {QStringLiteral("generate"), QStringLiteral("validate"), QStringLiteral("check")});
+    const QString near = nearestName(word, {QStringLiteral("generate"), QStringLiteral("preview"),
+                                            QStringLiteral("validate"), QStringLiteral("check")});
     if (!near.isEmpty())
         return QStringLiteral("unknown command \"%1\"; did you mean %2?").arg(word, near);
-    return QStringLiteral("unknown command \"%1\" (use generate, validate or check)").arg(word);
+    return QStringLiteral("unknown command \"%1\" (use generate, preview, validate or check)").arg(word);
 }
 
 } // namespace
@@ -30,6 +31,8 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
     const QString command = arguments.value(1);
     if (command == QStringLiteral("generate"))
         return generate(arguments, out, err);
+    if (command == QStringLiteral("preview"))
+        return preview(arguments, out, err);
     if (command == QStringLiteral("validate"))
         return validate(arguments, out, err);
     if (command == QStringLiteral("check"))
@@ -41,7 +44,8 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
     if (command == QStringLiteral("--help") || command == QStringLiteral("-h") ||
         command == QStringLiteral("help")) {
         out << QString::fromUtf8(usageText) << Qt::endl
-            << "Run \"glyphon-cli generate --help\" for the options of generate." << Qt::endl
+            << "Run \"glyphon-cli generate --help\" or \"glyphon-cli preview --help\" for their options."
+            << Qt::endl
             << Qt::endl
             << QString::fromUtf8(exitCodesHelp);
         return Success;

@@ -2,6 +2,7 @@
 
 #include "CliRunner.h"
 #include "Error.h"
+#include "imaging/Effects.h"
 #include "imaging/Image.h"
 #include "terminal/ArgumentParser.h"
 
@@ -9,7 +10,12 @@
 #include <QTextStream>
 #include <optional>
 
-// What the two commands share: reading their words, their SOURCE and its image, and telling a failure.
+namespace glyphon {
+struct GenerationInputs;
+}
+
+// What the commands share: reading their words, their SOURCE and its image, the options that say how the
+// icon looks, and telling a failure.
 namespace glyphon::cli {
 
 inline const QString program = QStringLiteral("glyphon-cli");
@@ -29,6 +35,16 @@ int fail(QTextStream &err, const Failure &failure);
 OptionDeclaration verboseOption();
 OptionDeclaration padToSquareOption();
 OptionDeclaration helpOption();
+
+// The options that say how the icon looks, which generate and preview both take: the effects, the
+// background and the hand-made appearances.
+QList<OptionDeclaration> lookOptions();
+
+// The effects the options ask for.
+Result<EffectSettings, Failure> parseEffects(const ArgumentParser &parser);
+
+// --background and the hand-made appearances into the inputs; each picture must load and be square.
+std::optional<Failure> readLookInputs(const ArgumentParser &parser, GenerationInputs &inputs);
 
 // A command's --help: usage, description, the parser's options, SOURCE and the exit codes.
 QString commandHelp(const char *usage, const char *description, const ArgumentParser &parser);

@@ -1,6 +1,9 @@
 #include "CliRunner.h"
 
 #include "TestSupport.h"
+#include "imaging/SourceLoader.h"
+#include "preview/AppearanceSheet.h"
+#include "writers/Generation.h"
 
 #include <QDir>
 #include <QFile>
@@ -415,7 +418,7 @@ TEST(CliProgram, EveryArgumentListEndsWithOneClearLine) {
         {generate({QStringLiteral("-platformpluginpath"), QStringLiteral("/nowhere")}), 2,
          QStringLiteral("unknown option -platformpluginpath")},
         {list({QStringLiteral("-platform"), QStringLiteral("xcb"), QStringLiteral("generate"), src, o, out}),
-         2, QStringLiteral("the command (generate, validate or check) comes first")},
+         2, QStringLiteral("the command (generate, preview, validate or check) comes first")},
         {list({QStringLiteral("validate"), src, QStringLiteral("-platform"), QStringLiteral("offscreen")}), 2,
          QStringLiteral("unknown option -platform")},
         {list({QStringLiteral("gnerate"), src}), 2, QStringLiteral("did you mean generate?")},
@@ -707,4 +710,96 @@ TEST(CliProgram, CheckOfDamagedPicturesPrintsOnlyFindings) {
     EXPECT_TRUE(
         r.out.contains(QStringLiteral("error: AppIcon.appiconset/b.png: is a damaged PNG: it is cut short")))
         << r.out.toStdString();
+}
+
+TEST(CliPreview, WritesOneSheetWhoseTilesAreTheWindowsTiles) {
+    QTemporaryDir dir;
+    const QString sheet = dir.filePath(QStringLiteral("sheets/apple.png"));
+    const auto r = runCli({QStringLiteral("preview"), sample(), QStringLiteral("-o"), sheet,
+                           QStringLiteral("--rounded-corners"), QStringLiteral("--background=#203040"),
+                           QStringLiteral("--safe-zones")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+    const QImage written(sheet);
+    ASSERT_FALSE(written.isNull());
+    EXPECT_EQ(written.width(), 1040);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("%1×%2").arg(written.width()).arg(written.height())));
+    EXPECT_EQ(glyphon::test::runTool(glyphon::test::pngcheck, {QStringLiteral("-q"), sheet}).exitCode, 0);
+
+    // The same tiles the window renders from the same settings, where the sheet's layout puts them.
+    glyphon::GenerationInputs inputs;
+    inputs.source = *glyphon::loadSourceImage(sample());
+    inputs.effects.withRoundedCorners = true;
+    inputs.background = glyphon::Color::fromQColor(QColor(0x20, 0x30, 0x40));
+    glyphon::AppearanceOptions options;
+    options.safeZones = true;
+    const QList<glyphon::AppearanceTile> tiles = renderAppearances(appearanceInputs(inputs), options);
+    const glyphon::SheetLayout layout = glyphon::composedLayout(tiles);
+    ASSERT_EQ(layout.size, written.size());
+    for (qsizetype i = 0; i < tiles.size(); ++i)
+        EXPECT_EQ(written.copy(layout.tiles[i]).convertToFormat(QImage::Format_RGB32),
+                  tiles[i].image.convertToFormat(QImage::Format_RGB32))
+            << tiles[i].label.toStdString();
+}
+
+TEST(CliPreview, PlatformsWidthAndSharedOptionsAreCheckedLikeGenerates) {
+    QTemporaryDir dir;
+    const QString sheet = dir.filePath(QStringLiteral("sheet.png"));
+    const auto preview = [&](QStringList words) {
+        return runCli(QStringList{QStringLiteral("preview"), sample(), QStringLiteral("-o"), sheet} + words);
+    };
+    auto r = preview({QStringLiteral("--platforms=web,ios"), QStringLiteral("--width=700")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QImage some(sheet);
+    EXPECT_EQ(some.width(), 700);
+    ASSERT_EQ(preview({}).code, 0);
+    EXPECT_GT(QImage(sheet).height(), some.height());
+
+    const struct {
+        QStringList words;
+        int code;
+        const char *line;
+    } refused[] = {
+        {{QStringLiteral("--platforms=android-adaptive")},
+         2,
+         "--platforms: \"android-adaptive\" has no appearances to show (use ios, watchos, macos, android, "
+         "web)"},
+        {{QStringLiteral("--platforms=,")}, 2, "--platforms: no platform given"},
+        {{QStringLiteral("--width=300")}, 2, "--width: \"300\" is not a width from 480 to 4000"},
+        {{QStringLiteral("--padding=600")}, 2, "--padding: 600 px leaves no picture (use less than 512)"},
+        {{QStringLiteral("--tint-opacity=0.5")}, 2, "--tint-opacity: needs --tint=COLOR"},
+        {{QStringLiteral("--background=nope")}, 2, "--background: \"nope\" is not a colour"},
+        {{QStringLiteral("--dark-source"), writePicture(dir, 300, 200, "wide-dark.png")}, 3, "not square"},
+    };
+    for (const auto &c : refused) {
+        r = preview(c.words);
+        EXPECT_EQ(r.code, c.code) << c.line;
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.line))) << r.err.toStdString();
+        EXPECT_EQ(r.err.count(u'\n'), 1) << r.err.toStdString();
+    }
+    EXPECT_EQ(runCli({QStringLiteral("preview"), sample()}).code, 2);
+    EXPECT_TRUE(runCli({QStringLiteral("preview"), QStringLiteral("--help")})
+                    .out.contains(QStringLiteral("--safe-zones")));
+}
+
+TEST(CliPreview, ARejectedSourceNeedsForceAndAnUnwritableSheetExitsOne) {
+    QTemporaryDir dir;
+    const QString small = writePicture(dir, 512, 512);
+    const QString sheet = dir.filePath(QStringLiteral("sheet.png"));
+    auto r = runCli({QStringLiteral("preview"), small, QStringLiteral("-o"), sheet});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("--force shows it anyway"))) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(sheet));
+    r = runCli({QStringLiteral("preview"), small, QStringLiteral("-o"), sheet, QStringLiteral("--force")});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(QFile::exists(sheet));
+
+    // A file where the sheet's folder should be.
+    QFile blocker(dir.filePath(QStringLiteral("taken")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    r = runCli({QStringLiteral("preview"), sample(), QStringLiteral("-o"),
+                dir.filePath(QStringLiteral("taken/sheet.png"))});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("Something went wrong"))) << r.out.toStdString();
 }

@@ -41,6 +41,7 @@ const std::pair<std::size_t, Notify> namedSettingSignals[] = {
     {settings::colorSelection.index, &ContentViewState::colorSelectionChanged},
     {settings::isExpanded.index, &ContentViewState::isExpandedChanged},
     {settings::lastOutputFolder.index, &ContentViewState::lastOutputFolderChanged},
+    {settings::showSafeZones.index, &ContentViewState::showSafeZonesChanged},
 };
 
 } // namespace
@@ -68,6 +69,8 @@ void ContentViewState::forwardSignals() {
     connect(&m_preview, &LivePreview::processedPreviewImageChanged, this,
             &ContentViewState::processedPreviewImageChanged);
     connect(&m_preview, &LivePreview::isPreviewingChanged, this, &ContentViewState::isPreviewingChanged);
+    connect(&m_appearances, &AppearancesPreview::tilesChanged, this,
+            &ContentViewState::appearanceTilesChanged);
     connect(&m_run, &GenerationRun::isProcessingChanged, this, &ContentViewState::isProcessingChanged);
     connect(&m_run, &GenerationRun::hasProgressChanged, this, &ContentViewState::hasProgressChanged);
     connect(&m_run, &GenerationRun::hasSuccessChanged, this, &ContentViewState::hasSuccessChanged);
@@ -88,14 +91,21 @@ void ContentViewState::connectReactions() {
         if (imageUrl().isLocalFile())
             setLastImageFolder(QFileInfo(imageUrl().toLocalFile()).absolutePath());
     });
+    // The tiles follow the image and the safe zones while they are shown; the settings that preview reach
+    // them through onSettingChanged.
+    for (auto signal : {&ContentViewState::showAppearancesChanged, &ContentViewState::somethingDroppedChanged,
+                        &ContentViewState::imageChanged, &ContentViewState::showSafeZonesChanged})
+        connect(this, signal, this, &ContentViewState::updateAppearances);
     connect(&m_intake, &ImageIntake::loaded, this, &ContentViewState::acceptImage);
     connect(&m_intake, &ImageIntake::loadFailed, this, &ContentViewState::refuseImage);
 }
 
 void ContentViewState::onSettingChanged(int index) {
-    // Saving is the settings' own reaction; the preview is the state's.
-    if (settingsSchema[std::size_t(index)].reaction == SettingReaction::PreviewAndSave)
+    // Saving is the settings' own reaction; the previews are the state's.
+    if (settingsSchema[std::size_t(index)].reaction == SettingReaction::PreviewAndSave) {
         updatePreview();
+        updateAppearances();
+    }
     for (const auto &[row, notify] : namedSettingSignals)
         if (row == std::size_t(index))
             emit(this->*notify)();
@@ -128,8 +138,29 @@ void ContentViewState::setShowingPlatformSheet(bool value) {
 }
 
 void ContentViewState::setShowGridView(bool value) {
+    if (value)
+        setShowAppearances(false);
     if (assignField(this, m_showGridView, value, &ContentViewState::showGridViewChanged))
         m_settings.setValue(settings::showGridView, value);
+}
+
+void ContentViewState::setShowAppearances(bool value) {
+    if (value)
+        setShowGridView(false);
+    if (assignField(this, m_showAppearances, value, &ContentViewState::showAppearancesChanged))
+        m_settings.setValue(settings::showAppearances, value);
+}
+
+void ContentViewState::updateAppearances() {
+    // Hidden tiles are not rendered: showing the view renders them.
+    if (!m_showAppearances || !somethingDropped() || !image())
+        return;
+    AppearancesRequest request;
+    request.source = *image();
+    request.effects = effectSettings();
+    request.background = m_settings.value(settings::backgroundColor);
+    request.safeZones = showSafeZones();
+    m_appearances.update(request);
 }
 
 void ContentViewState::setShowNoImageAlert(bool value) {
@@ -162,9 +193,13 @@ void ContentViewState::openFile(const QString &path) {
 void ContentViewState::acceptImage(const QUrl &url, const Image &image) {
     // The newest news wins the banner: a failed run's report gives way to it.
     m_run.dismissWriteFailures();
-    // The placeholder never shows in the grid, so the view last chosen returns with the first image.
-    if (!somethingDropped())
-        setShowGridView(m_settings.value(settings::showGridView));
+    // The placeholder never shows in the grid or the appearances, so the view last chosen returns with the
+    // first image; a store that asks for both (edited by hand) gets the grid.
+    if (!somethingDropped()) {
+        const bool grid = m_settings.value(settings::showGridView);
+        setShowGridView(grid);
+        setShowAppearances(!grid && m_settings.value(settings::showAppearances));
+    }
     m_intake.accept(url, image);
 }
 
@@ -176,12 +211,14 @@ void ContentViewState::refuseImage(const QUrl &url, const QString &reason) {
 void ContentViewState::clearImage() {
     dismissIntakeFailure();
     m_run.dismissWriteFailures();
-    // The image's reaction runs after all five steps, or step 2 would blank the placeholder it shows.
+    // The image's reaction runs after all the steps, or the second would blank the placeholder it shows.
     m_holdImageReaction = true;
     setImage(placeholderImage());
     setProcessedPreviewImage(std::nullopt);
     setImageValidation(std::nullopt);
     setShowGridView(false);
+    setShowAppearances(false);
+    m_appearances.clear();
     setSomethingDropped(false);
     m_holdImageReaction = false;
     // Also when the placeholder was already in place: the image area must not stay empty.

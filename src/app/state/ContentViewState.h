@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AppearancesPreview.h"
 #include "GenerationRun.h"
 #include "ImageIntake.h"
 #include "LivePreview.h"
@@ -85,6 +86,9 @@ class ContentViewState : public QObject {
                    showingPlatformSheetChanged)
     Q_PROPERTY(bool showGridView READ showGridView WRITE setShowGridView NOTIFY showGridViewChanged)
     Q_PROPERTY(
+        bool showAppearances READ showAppearances WRITE setShowAppearances NOTIFY showAppearancesChanged)
+    Q_PROPERTY(bool showSafeZones READ showSafeZones WRITE setShowSafeZones NOTIFY showSafeZonesChanged)
+    Q_PROPERTY(
         bool somethingDropped READ somethingDropped WRITE setSomethingDropped NOTIFY somethingDroppedChanged)
     Q_PROPERTY(
         bool showNoImageAlert READ showNoImageAlert WRITE setShowNoImageAlert NOTIFY showNoImageAlertChanged)
@@ -161,6 +165,8 @@ public:
     bool showingPlatformSheet() const { return m_showingPlatformSheet; }
     const std::optional<ImageValidation> &imageValidation() const { return m_intake.imageValidation(); }
     bool showGridView() const { return m_showGridView; }
+    bool showAppearances() const { return m_showAppearances; }
+    bool showSafeZones() const { return m_settings.value(settings::showSafeZones); }
     bool somethingDropped() const { return m_intake.somethingDropped(); }
     bool showNoImageAlert() const { return m_showNoImageAlert; }
     ViewStep currentStep() const { return m_currentStep; }
@@ -186,13 +192,18 @@ public:
     void setImageValidation(const std::optional<ImageValidation> &value) {
         m_intake.setImageValidation(value);
     }
+    // The grid and the Appearances view take the single preview's place one at a time: showing one hides
+    // the other.
     void setShowGridView(bool value);
+    void setShowAppearances(bool value);
+    void setShowSafeZones(bool value) { m_settings.setValue(settings::showSafeZones, value); }
     void setSomethingDropped(bool value) { m_intake.setSomethingDropped(value); }
     void setShowNoImageAlert(bool value);
     void setCurrentStep(ViewStep value);
 
-    // The window as the user left it: isExpanded, showGridView (taken up again by the first image a window
-    // shows) and the folder the last run went to are kept in the store under their own names.
+    // The window as the user left it: isExpanded, showGridView and showAppearances (taken up again by the
+    // first image a window shows) and the folder the last run went to are kept in the store under their own
+    // names.
     QString lastOutputFolder() const { return m_settings.value(settings::lastOutputFolder); }
     void setLastOutputFolder(const QString &value) { m_settings.setValue(settings::lastOutputFolder, value); }
     // Where the folder chooser opens: the last output folder, or the nearest folder above it that still
@@ -257,8 +268,15 @@ public:
     // Serial: one thread, jobs run in the order they were queued. Exposed so a caller can wait for it.
     QThreadPool &previewingQueue() { return m_preview.queue(); }
 
+    // Appearances: rendered only while the view is shown, again at every change of the image, of a setting
+    // that previews (the background colour among them) and of the safe-zone switch.
+    const QList<AppearanceTile> &appearanceTiles() const { return m_appearances.tiles(); }
+    bool isRenderingAppearances() const { return m_appearances.isRendering(); }
+    QThreadPool &appearancesQueue() { return m_appearances.queue(); }
+
     // Main window actions
     void toggleGridView() { setShowGridView(!m_showGridView); }
+    void toggleAppearances() { setShowAppearances(!m_showAppearances); }
     void generatePressed();
     void createIconsPressed();
 
@@ -303,6 +321,9 @@ signals:
     void showingPlatformSheetChanged();
     void imageValidationChanged();
     void showGridViewChanged();
+    void showAppearancesChanged();
+    void showSafeZonesChanged();
+    void appearanceTilesChanged();
     void somethingDroppedChanged();
     void showNoImageAlertChanged();
     void currentStepChanged();
@@ -318,11 +339,13 @@ private:
     void connectReactions();
     void onSettingChanged(int index);
     void onImageChanged();
+    void updateAppearances();
 
     ContentViewSeams m_seams;
     Settings m_settings;
     ImageIntake m_intake;
     LivePreview m_preview;
+    AppearancesPreview m_appearances;
     GenerationRun m_run;
 
     bool m_hasInfo = false;
@@ -330,6 +353,7 @@ private:
     bool m_appActive = false;
     bool m_showingPlatformSheet = false;
     bool m_showGridView = false;
+    bool m_showAppearances = false;
     bool m_showNoImageAlert = false;
     ViewStep m_currentStep = ViewStep::Editing;
 

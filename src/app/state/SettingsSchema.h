@@ -135,6 +135,10 @@ inline constexpr std::array settingsSchema{
     // shows) and the last output and image folders.
     SettingDeclaration::flag(u"isExpanded", false).remembered(),
     SettingDeclaration::flag(u"showGridView", false).remembered(),
+    // The Appearances view in place of the single preview (taken up as the grid is), and the safe areas on
+    // its tiles.
+    SettingDeclaration::flag(u"showAppearances", false).remembered(),
+    SettingDeclaration::flag(u"showSafeZones", false).remembered(),
     SettingDeclaration::folder(u"lastOutputFolder").remembered(),
     SettingDeclaration::folder(u"lastImageFolder").remembered(),
 };
@@ -200,6 +204,8 @@ inline constexpr auto tintOpacity = settingFor<double>(u"tintOpacity");
 inline constexpr auto backgroundColor = settingFor<Color>(u"backgroundColor");
 inline constexpr auto isExpanded = settingFor<bool>(u"isExpanded");
 inline constexpr auto showGridView = settingFor<bool>(u"showGridView");
+inline constexpr auto showAppearances = settingFor<bool>(u"showAppearances");
+inline constexpr auto showSafeZones = settingFor<bool>(u"showSafeZones");
 inline constexpr auto lastOutputFolder = settingFor<QString>(u"lastOutputFolder");
 inline constexpr auto lastImageFolder = settingFor<QString>(u"lastImageFolder");
 } // namespace settings

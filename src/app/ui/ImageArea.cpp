@@ -1,11 +1,13 @@
 #include "ImageArea.h"
 
+#include "AppearancesView.h"
 #include "BusyIndicator.h"
 #include "ContentViewState.h"
 #include "IconButton.h"
 #include "IconGridPreview.h"
 #include "Theme.h"
 
+#include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -52,7 +54,10 @@ protected:
 
 ImageArea::ImageArea(ContentViewState &state, QWidget *parent)
     : QWidget(parent), m_state(state), m_gridPreview(new IconGridPreview(this)),
+      m_appearancesView(new AppearancesView(this)),
       m_clear(new IconButton(QStringLiteral("arrow.left"), QStringLiteral("Clear image"), this)),
+      m_appearances(
+          new IconButton(QStringLiteral("circle.lefthalf.filled"), QStringLiteral("Show appearances"), this)),
       m_grid(
           new IconButton(QStringLiteral("square.grid.2x2.fill"), QStringLiteral("Show size previews"), this)),
       m_busy(new BusyOverlay(this)), m_outline(new Outline(this)) {
@@ -61,6 +66,7 @@ ImageArea::ImageArea(ContentViewState &state, QWidget *parent)
     setAccessibleDescription(hintText());
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     m_gridPreview->hide();
+    m_appearancesView->hide();
     m_busy->hide();
     m_outline->hide();
     bind();
@@ -75,7 +81,7 @@ bool ImageArea::showsHint() const {
 }
 
 QRectF ImageArea::previewRect() const {
-    if (!m_state.processedPreviewImage() || m_state.showGridView())
+    if (!m_state.processedPreviewImage() || m_state.showGridView() || m_state.showAppearances())
         return {};
     QRectF room = QRectF(rect()).adjusted(previewInset, previewInset, -previewInset, -previewInset);
     // The hint line goes below the picture, never over it; the two are centred together.
@@ -91,7 +97,7 @@ QRectF ImageArea::previewRect() const {
 }
 
 QRectF ImageArea::hintRect() const {
-    if (!showsHint() || m_state.showGridView())
+    if (!showsHint() || m_state.showGridView() || m_state.showAppearances())
         return {};
     const QRectF picture = previewRect();
     const qreal top =
@@ -108,11 +114,26 @@ void ImageArea::bind() {
         emit fadeRequested();
         m_state.toggleGridView();
     });
+    connect(m_appearances, &QAbstractButton::clicked, this, [this] {
+        emit fadeRequested();
+        m_state.toggleAppearances();
+    });
     connect(m_gridPreview->verticalScrollBar(), &QScrollBar::rangeChanged, this, &ImageArea::placeChildren);
-    for (auto signal : {&ContentViewState::processedPreviewImageChanged,
-                        &ContentViewState::isPreviewingChanged, &ContentViewState::showGridViewChanged,
-                        &ContentViewState::somethingDroppedChanged, &ContentViewState::isDragHoveringChanged})
+    connect(m_appearancesView->verticalScrollBar(), &QScrollBar::rangeChanged, this,
+            &ImageArea::placeChildren);
+    for (auto signal :
+         {&ContentViewState::processedPreviewImageChanged, &ContentViewState::isPreviewingChanged,
+          &ContentViewState::showGridViewChanged, &ContentViewState::showAppearancesChanged,
+          &ContentViewState::somethingDroppedChanged, &ContentViewState::isDragHoveringChanged})
         connect(&m_state, signal, this, &ImageArea::refresh);
+    connect(&m_state, &ContentViewState::appearanceTilesChanged, this,
+            [this] { m_appearancesView->setTiles(m_state.appearanceTiles()); });
+    QCheckBox *safeZones = m_appearancesView->safeZonesToggle();
+    safeZones->setChecked(m_state.showSafeZones());
+    connect(safeZones, &QCheckBox::toggled, this, [this](bool on) { m_state.setShowSafeZones(on); });
+    connect(&m_state, &ContentViewState::showSafeZonesChanged, this,
+            [this] { m_appearancesView->safeZonesToggle()->setChecked(m_state.showSafeZones()); });
+    m_appearancesView->setTiles(m_state.appearanceTiles());
     // The grid renders its thumbnails when built; build it only when what it shows changes.
     for (auto signal : {&ContentViewState::processedPreviewImageChanged,
                         &ContentViewState::showGridViewChanged, &ContentViewState::imageChanged})
@@ -124,12 +145,18 @@ void ImageArea::bind() {
 void ImageArea::refresh() {
     const bool hasPicture = m_state.processedPreviewImage().has_value();
     const bool grid = m_state.showGridView();
+    const bool appearances = m_state.showAppearances();
     m_gridPreview->setVisible(hasPicture && grid);
+    m_appearancesView->setVisible(hasPicture && appearances);
     const bool buttons = hasPicture && m_state.somethingDropped();
     m_clear->setVisible(buttons);
+    m_appearances->setVisible(buttons);
     m_grid->setVisible(buttons);
     m_grid->setSymbol(grid ? QStringLiteral("square.fill") : QStringLiteral("square.grid.2x2.fill"),
                       grid ? QStringLiteral("Show single preview") : QStringLiteral("Show size previews"));
+    m_appearances->setSymbol(
+        appearances ? QStringLiteral("square.fill") : QStringLiteral("circle.lefthalf.filled"),
+        appearances ? QStringLiteral("Show single preview") : QStringLiteral("Show appearances"));
     m_busy->setVisible(m_state.isPreviewing());
     // The empty area is itself the way to choose a picture.
     setCursor(showsHint() ? Qt::PointingHandCursor : Qt::ArrowCursor);
@@ -147,19 +174,26 @@ void ImageArea::refreshGrid() {
 
 void ImageArea::placeChildren() {
     m_gridPreview->setGeometry(rect());
+    m_appearancesView->setGeometry(rect());
     m_busy->setGeometry(rect());
     m_outline->setGeometry(rect());
-    // Grid button: 10 from the top and the right edge; the clear button 8 to its left with 2 more of its own.
-    // A scrolling grid keeps its scroll bar along the right edge, and the buttons stay clear of it.
-    const QScrollBar *bar = m_gridPreview->verticalScrollBar();
-    const bool barShown = m_gridPreview->isVisibleTo(this) && bar->maximum() > bar->minimum();
-    const int right = width() - (barShown ? bar->sizeHint().width() : 0);
+    // Grid button: 10 from the top and the right edge; the appearances button 8 to its left, and the clear
+    // button 8 to the left of that with 2 more of its own. A scrolling view keeps its scroll bar along the
+    // right edge, and the buttons stay clear of it.
+    const auto barWidth = [this](const QScrollArea *view) {
+        const QScrollBar *bar = view->verticalScrollBar();
+        return view->isVisibleTo(this) && bar->maximum() > bar->minimum() ? bar->sizeHint().width() : 0;
+    };
+    const int right = width() - std::max(barWidth(m_gridPreview), barWidth(m_appearancesView));
     const int top = 10;
     const int gridX = right - 10 - m_grid->width();
     m_grid->move(gridX, top);
-    m_clear->move(gridX - 8 - 2 - m_clear->width(), top);
+    const int appearancesX = gridX - 8 - m_appearances->width();
+    m_appearances->move(appearancesX, top);
+    m_clear->move(appearancesX - 8 - 2 - m_clear->width(), top);
     // Back to front: picture, corner controls, busy dimming, drop outline.
     m_clear->raise();
+    m_appearances->raise();
     m_grid->raise();
     m_busy->raise();
     m_outline->raise();

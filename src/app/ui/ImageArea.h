@@ -8,14 +8,15 @@
 
 namespace glyphon {
 
+class AppearancesView;
 class BusyOverlay;
 class ContentViewState;
 class IconButton;
 class IconGridPreview;
 
-// The top of the window: the drop zone that shows the processed preview (or the size grid), the clear
-// and grid buttons once an image was dropped, the busy dimming while a preview job runs, and the
-// dashed outline while a file is dragged over it.
+// The top of the window: the drop zone that shows the processed preview (or the size grid, or the
+// appearances), the clear, appearances and grid buttons once an image was dropped, the busy dimming while
+// a preview job runs, and the dashed outline while a file is dragged over it.
 class ImageArea : public QWidget {
     Q_OBJECT
 public:
@@ -33,7 +34,9 @@ public:
 
     IconButton *clearButton() const { return m_clear; }
     IconButton *gridButton() const { return m_grid; }
+    IconButton *appearancesButton() const { return m_appearances; }
     IconGridPreview *grid() const { return m_gridPreview; }
+    AppearancesView *appearances() const { return m_appearancesView; }
     BusyOverlay *busyOverlay() const { return m_busy; }
     // Where the single preview is drawn, in widget coordinates, at the picture's proportions; empty while
     // none is shown.
@@ -45,7 +48,8 @@ public:
     QSize minimumSizeHint() const override { return {200, minimumAreaHeight}; }
 
 signals:
-    // Sent just before the clear and grid buttons change the state, while the old look is still on screen.
+    // Sent just before the clear, appearances and grid buttons change the state, while the old look is still
+    // on screen.
     void fadeRequested();
     // The empty area was clicked: the user wants to choose an image file.
     void chooseImageRequested();
@@ -72,7 +76,9 @@ private:
 
     ContentViewState &m_state;
     IconGridPreview *m_gridPreview;
+    AppearancesView *m_appearancesView;
     IconButton *m_clear;
+    IconButton *m_appearances;
     IconButton *m_grid;
     BusyOverlay *m_busy;
     Outline *m_outline;

@@ -16,12 +16,13 @@
 
 namespace glyphon::test {
 
-// Lets every load and preview job finish, then delivers what they posted to the main thread.
+// Lets every load, preview and appearances job finish, then delivers what they posted to the main thread.
 inline void settle(ContentViewState &state) {
     for (int round = 0; round < 3; ++round) {
         QThreadPool::globalInstance()->waitForDone();
         QCoreApplication::processEvents();
         state.previewingQueue().waitForDone();
+        state.appearancesQueue().waitForDone();
         QCoreApplication::processEvents();
     }
 }

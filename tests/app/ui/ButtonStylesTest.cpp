@@ -90,9 +90,9 @@ TEST(ButtonStyles, aDisabledGenerateKeepsItsShapeButFades) {
 }
 
 TEST(Symbols, everySymbolTheWindowNamesIsDrawn) {
-    for (const char *name :
-         {"arrow.left", "square.grid.2x2.fill", "square.fill", "gearshape.fill", "checkmark",
-          "exclamationmark.triangle", "exclamationmark.circle", "arrow.counterclockwise"}) {
+    for (const char *name : {"arrow.left", "square.grid.2x2.fill", "square.fill", "gearshape.fill",
+                             "checkmark", "exclamationmark.triangle", "exclamationmark.circle",
+                             "arrow.counterclockwise", "circle.lefthalf.filled"}) {
         const QString symbol = QString::fromLatin1(name);
         ASSERT_TRUE(hasSymbol(symbol)) << name;
         const QImage image = renderSymbol(symbol, Qt::white, 16);

@@ -423,6 +423,8 @@ TEST_F(ContentViewTest, clearGridAndResetFadeFromTheOldLookToTheNew) {
         std::function<bool()> done;
     } cases[] = {
         {"grid", [this] { return &gridButton(); }, [this] { return state().showGridView(); }},
+        {"appearances", [this] { return view().imageArea()->appearancesButton(); },
+         [this] { return state().showAppearances(); }},
         {"reset", [this] { return view().settingsPanel()->resetButton(); },
          [this] { return !state().withTint(); }},
         {"clear", [this] { return view().imageArea()->clearButton(); },

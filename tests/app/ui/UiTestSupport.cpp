@@ -55,6 +55,7 @@ void UiFixture::settle() {
     for (int round = 0; round < 3; ++round) {
         QThreadPool::globalInstance()->waitForDone();
         state().previewingQueue().waitForDone();
+        state().appearancesQueue().waitForDone();
         QCoreApplication::processEvents();
     }
 }
