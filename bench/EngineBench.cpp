@@ -12,6 +12,7 @@
 #include "writers/SetWriter.h"
 
 #include <QImage>
+#include <chrono>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -232,6 +233,44 @@ void EveryTarget(benchmark::State &state) {
               Platform::AndroidAdaptive, Platform::WebModern, Platform::Windows, Platform::Linux});
 }
 BENCHMARK(EveryTarget)->ArgsProduct({{1024}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A selection held against the five sets in the same process and the same minutes: each iteration
+// writes the five sets alone, then the five sets with the newer targets, each a fresh run, so a change of
+// the machine's load falls on both. Reports each side's wall and CPU time and their ratios, the figures
+// the newer targets are judged by. Argument 0: every newer Apple target; 1: every newer target.
+void AgainstFiveSets(benchmark::State &state) {
+    const QList<Platform> five{Platform::MacOS, Platform::IOS, Platform::WatchOS, Platform::Android,
+                               Platform::Web};
+    QList<Platform> more = five;
+    if (state.range(0) == 0)
+        more << Platform::IOSSingle << Platform::WatchOSSingle << Platform::IconComposer << Platform::MacOSIcns;
+    else
+        more << Platform::IOSSingle << Platform::WatchOSSingle << Platform::IconComposer << Platform::MacOSIcns
+             << Platform::AndroidAdaptive << Platform::WebModern << Platform::Windows << Platform::Linux;
+    GenerationInputs inputs;
+    inputs.source = Image(picture(1024, state.range(1) != 0));
+    QTemporaryDir dir;
+    double fiveWall = 0, fiveCpu = 0, moreWall = 0, moreCpu = 0;
+    const auto run = [&](const QList<Platform> &platforms, double &wall, double &cpu) {
+        const double cpuBefore = processCpuMs();
+        const auto start = std::chrono::steady_clock::now();
+        const Generation generation(inputs);
+        for (const Platform platform : platforms)
+            writeTarget(platform, generation, dir.path(), [](const Error &) {});
+        wall += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        cpu += processCpuMs() - cpuBefore;
+    };
+    for (auto _ : state) {
+        run(five, fiveWall, fiveCpu);
+        run(more, moreWall, moreCpu);
+    }
+    const double n = double(state.iterations());
+    state.counters["five_ms"] = fiveWall / n;
+    state.counters["with_ms"] = moreWall / n;
+    state.counters["wall_ratio"] = moreWall / fiveWall;
+    state.counters["cpu_ratio"] = moreCpu / fiveCpu;
+}
+BENCHMARK(AgainstFiveSets)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond)->MinTime(3);
 
 // The Windows .ico: five bitmaps and a 256-pixel PNG.
 void WindowsIconTarget(benchmark::State &state) {

@@ -5,7 +5,9 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <QPainter>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -120,6 +122,42 @@ TEST(PngEncoder, PhotographsAndFlatArtBothDecodeExactly) {
     // Noise takes the filtered road, flat art the unfiltered one; both must give back every pixel.
     for (const QImage &image : {noise(97, 61, false), noise(64, 64, true), flatArt(180), flatArt(16)})
         expectDecodesTo(pngOf(image), expectedStraight(image));
+}
+
+// The filter type of every row, read back from the one IDAT chunk the encoder writes.
+QList<int> rowFilters(const QByteArray &png, int width, int height) {
+    const qsizetype idat = png.indexOf("IDAT");
+    if (idat < 4)
+        return {};
+    const quint32 length = qFromBigEndian<quint32>(png.constData() + idat - 4);
+    const qsizetype rowBytes = qsizetype(width) * 4 + 1;
+    QByteArray zlib(4, 0);
+    qToBigEndian<quint32>(quint32(rowBytes * height), zlib.data());
+    zlib.append(png.mid(idat + 4, length));
+    const QByteArray raw = qUncompress(zlib);
+    QList<int> filters;
+    for (int y = 0; y < height && (y + 1) * rowBytes <= raw.size(); ++y)
+        filters.append(uchar(raw.at(y * rowBytes)));
+    return filters;
+}
+
+TEST(PngEncoder, AClearMarginDoesNotMakeAPhotographFlat) {
+    // A photograph on the .icns grid: a fifth of the canvas clear all round. Its rows are filtered, as the
+    // photograph's own are; flat art in the same margin stays unfiltered.
+    const QImage photo = noise(300, 300, false);
+    QImage onGrid(500, 500, QImage::Format_ARGB32_Premultiplied);
+    onGrid.fill(Qt::transparent);
+    QPainter(&onGrid).drawImage(100, 100, photo);
+    const QList<int> filters = rowFilters(pngOf(onGrid), 500, 500);
+    ASSERT_EQ(filters.size(), 500);
+    EXPECT_EQ(filters[250], 2);
+    QImage flatOnGrid(500, 500, QImage::Format_ARGB32_Premultiplied);
+    flatOnGrid.fill(Qt::transparent);
+    QPainter(&flatOnGrid).drawImage(100, 100, flatArt(300));
+    const QList<int> flat = rowFilters(pngOf(flatOnGrid), 500, 500);
+    ASSERT_EQ(flat.size(), 500);
+    EXPECT_EQ(flat[250], 0);
+    expectDecodesTo(pngOf(onGrid), expectedStraight(onGrid));
 }
 
 TEST(PngEncoder, OddShapesDecodeExactly) {

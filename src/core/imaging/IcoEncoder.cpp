@@ -1,5 +1,6 @@
 #include "IcoEncoder.h"
 
+#include "PngCache.h"
 #include "PngEncoder.h"
 
 #include <QSet>
@@ -124,7 +125,7 @@ Result<QByteArray> encodeIco(const QImage &image) {
 
 // Only the 256-pixel entry is a PNG: Windows Vista and later read PNG there, and it takes a fraction of
 // the bitmap's 264 KiB (11 KiB for the sample, 105 KiB for a photograph).
-Result<QByteArray> encodeIcoEntries(const QList<QImage> &pictures) {
+Result<QByteArray> encodeIcoEntries(const QList<QImage> &pictures, PngCache *pngs) {
     if (pictures.isEmpty())
         return refusal(u"there is no picture to encode"_s);
     QList<Entry> entries;
@@ -140,7 +141,7 @@ Result<QByteArray> encodeIcoEntries(const QList<QImage> &pictures) {
             return refusal(u"an ICO file holds one %1×%1 image, not two"_s.arg(edge));
         edges.insert(edge);
         if (edge == maxEdge) {
-            Result<QByteArray> png = encodePng(picture);
+            Result<QByteArray> png = encodePng(picture, PngColour::Rgba, pngs);
             if (!png)
                 return png.error();
             entries.append({edge, edge, *std::move(png)});

@@ -1,6 +1,7 @@
 #include "ParallelFor.h"
 
 #include <QMutex>
+#include <QThread>
 #include <QThreadPool>
 #include <QWaitCondition>
 #include <atomic>
@@ -35,6 +36,19 @@ struct Batch {
     }
 };
 
+// The engine's own threads. Qt splits a large QImage conversion over its global pool and waits for the
+// parts; a thread of ours that waits for another's picture (a once-made render, say) while that one
+// converts would, on the global pool, hold a thread those parts need, and with every thread so held the
+// run would never end.
+QThreadPool *enginePool() {
+    static QThreadPool *const pool = [] {
+        auto *made = new QThreadPool;
+        made->setMaxThreadCount(QThread::idealThreadCount());
+        return made;
+    }();
+    return pool;
+}
+
 } // namespace
 
 void parallelFor(int count, const std::function<void(int)> &body) {
@@ -45,7 +59,7 @@ void parallelFor(int count, const std::function<void(int)> &body) {
         return;
     }
     auto batch = std::make_shared<Batch>(count, body);
-    QThreadPool *pool = QThreadPool::globalInstance();
+    QThreadPool *pool = enginePool();
     const int helpers = qMin(count - 1, qMax(0, pool->maxThreadCount() - 1));
     for (int i = 0; i < helpers; ++i)
         pool->start([batch] { batch->drain(); });

@@ -85,16 +85,21 @@ void straightRow(const quint32 *in, uchar *out, int width) {
 }
 
 // Flat art (icons, emoji) repeats its left neighbour so often that unfiltered rows compress best.
-// A sample of rows decides.
+// A sample of rows decides, by the picture alone: a clear margin (the .icns grid's, a padding) costs next
+// to nothing either way and would otherwise count a photograph in it as flat, which unfiltered at the
+// thorough level takes twice as long and comes out larger.
 bool looksFlat(const QImage &image) {
     qint64 same = 0;
     qint64 total = 0;
     const int step = qMax(1, image.height() / 64);
     for (int y = 0; y < image.height(); y += step) {
         const auto *row = reinterpret_cast<const quint32 *>(image.constScanLine(y));
-        for (int x = 1; x < image.width(); ++x)
+        for (int x = 1; x < image.width(); ++x) {
+            if ((row[x] | row[x - 1]) == 0)
+                continue;
             same += row[x] == row[x - 1];
-        total += image.width() - 1;
+            ++total;
+        }
     }
     return total == 0 || same * 2 >= total;
 }

@@ -66,10 +66,10 @@ Result<QImage> placed(int canvasEdge, const QImage &picture, int margin, const Q
     return canvas;
 }
 
-Result<QByteArray> encoded(const Result<QImage> &picture, bool opaque = false) {
+Result<QByteArray> encoded(PngCache &pngs, const Result<QImage> &picture, bool opaque = false) {
     if (!picture)
         return picture.error();
-    return opaque ? encodePngRgb(*picture) : encodePng(*picture);
+    return pngs.encode(*picture, opaque ? PngColour::Rgb : PngColour::Rgba);
 }
 
 QByteArray adaptiveIconXml(bool fullBleed) {
@@ -110,11 +110,9 @@ WriteReport writeAndroidAdaptive(const Generation &generation, const QString &ou
 
     // The launcher masks the layers itself, so rounded corners would only cut into its shape, and the inset
     // is this target's margin in place of the padding. The tint colours the art as everywhere else.
-    EffectSettings tintOnly;
-    tintOnly.withTint = inputs.effects.withTint;
-    tintOnly.tintOpacity = inputs.effects.tintOpacity;
-    tintOnly.colorSelection = inputs.effects.colorSelection;
-    const Image art = applyEffects(inputs.source, tintOnly);
+    const Image art = generation.processedWithout(true, true);
+    SharedWork &shared = generation.shared();
+    PngCache &pngs = shared.pngs;
 
     const double inset = std::isfinite(inputs.androidInsetDp)
                              ? std::clamp(inputs.androidInsetDp, 0.0, maxAndroidInsetDp)
@@ -147,11 +145,11 @@ WriteReport writeAndroidAdaptive(const Generation &generation, const QString &ou
     if (!inputs.monochromeSource)
         artEdges << shapeEdges;
     QHash<int, QImage> artAt, shapeAt;
-    const QList<QImage> artRenders = renderSquares(art, artEdges);
+    const QList<QImage> artRenders = renderSquares(art, artEdges, &shared);
     for (qsizetype i = 0; i < artEdges.size(); ++i)
         artAt.insert(artEdges.at(i), artRenders.at(i));
     if (inputs.monochromeSource) {
-        const QList<QImage> shapeRenders = renderSquares(shape, shapeEdges);
+        const QList<QImage> shapeRenders = renderSquares(shape, shapeEdges, &shared);
         for (qsizetype i = 0; i < shapeEdges.size(); ++i)
             shapeAt.insert(shapeEdges.at(i), shapeRenders.at(i));
     } else {
@@ -173,34 +171,35 @@ WriteReport writeAndroidAdaptive(const Generation &generation, const QString &ou
         outputs.append({folder + u"ic_launcher_foreground.png"_s, [&, d] {
                             // Full-bleed art is all background; the foreground is left clear for it.
                             if (layout.fullBleed)
-                                return encoded(placed(d.layer, QImage(), 0, Qt::transparent));
+                                return encoded(pngs, placed(d.layer, QImage(), 0, Qt::transparent));
                             const Placement at = artIn(d.layer);
                             const QImage render = artAt.value(at.edge);
                             if (render.isNull())
                                 return Result<QByteArray>(unrenderable(d.layer));
-                            return encoded(placed(d.layer, render, at.margin, Qt::transparent));
+                            return encoded(pngs, placed(d.layer, render, at.margin, Qt::transparent));
                         }});
         if (layout.fullBleed)
             outputs.append({folder + u"ic_launcher_background.png"_s, [&, d] {
                                 const QImage layer = artAt.value(d.layer);
                                 if (layer.isNull())
                                     return Result<QByteArray>(unrenderable(d.layer));
-                                return encodePng(layer);
+                                return pngs.encode(layer, PngColour::Rgba);
                             }});
         outputs.append({folder + u"ic_launcher_monochrome.png"_s, [&, d] {
                             const Placement at = artIn(d.layer);
                             const QImage render = shapeAt.value(at.edge);
                             if (render.isNull())
                                 return Result<QByteArray>(unrenderable(d.layer));
-                            return encoded(placed(d.layer, silhouette(Image(render), coverage).bitmap(),
-                                                  at.margin, Qt::transparent));
+                            return encoded(pngs, placed(d.layer, silhouette(Image(render), coverage).bitmap(),
+                                                        at.margin, Qt::transparent));
                         }});
-        outputs.append({folder + u"ic_launcher.png"_s, [&, d] { return encoded(viewport(d.legacy)); }});
+        outputs.append({folder + u"ic_launcher.png"_s, [&, d] { return encoded(pngs, viewport(d.legacy)); }});
         outputs.append({folder + u"ic_launcher_round.png"_s, [&, d] {
                             const Result<QImage> square = viewport(d.legacy);
                             if (!square)
                                 return Result<QByteArray>(square.error());
-                            return encodePng(roundCorners(Image(*square), d.legacy / 2.0).bitmap());
+                            return pngs.encode(roundCorners(Image(*square), d.legacy / 2.0).bitmap(),
+                                               PngColour::Rgba);
                         }});
     }
     if (!layout.fullBleed)
@@ -211,7 +210,7 @@ WriteReport writeAndroidAdaptive(const Generation &generation, const QString &ou
         outputs.append({u"res/mipmap-anydpi-v26/"_s + name,
                         [&] { return Result<QByteArray>(adaptiveIconXml(layout.fullBleed)); }});
     // Play wants no alpha channel, and masks and shades the square itself.
-    outputs.append({u"playstore-icon.png"_s, [&] { return encoded(viewport(playEdge), true); }});
+    outputs.append({u"playstore-icon.png"_s, [&] { return encoded(pngs, viewport(playEdge), true); }});
 
     QList<Result<QByteArray>> bytes(outputs.size(), Result<QByteArray>(QByteArray()));
     Result<QByteArray> *const made = bytes.data();

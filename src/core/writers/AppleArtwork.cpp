@@ -2,6 +2,7 @@
 
 #include "Generation.h"
 #include "imaging/ParallelFor.h"
+#include "imaging/PngCache.h"
 #include "imaging/PngEncoder.h"
 #include "imaging/Renderer.h"
 #include "imaging/Variants.h"
@@ -34,10 +35,12 @@ std::optional<Image> atEdge(const Image &picture) {
 } // namespace
 
 struct AppleArtwork::State {
-    State(const AppleArtwork *owner, const GenerationInputs &inputs) : owner(owner), inputs(inputs) {}
+    State(const AppleArtwork *owner, const GenerationInputs &inputs, PngCache *pngs)
+        : owner(owner), inputs(inputs), pngs(pngs) {}
 
     const AppleArtwork *owner;
     const GenerationInputs &inputs;
+    PngCache *pngs;
 
     std::once_flag artOnce, foregroundOnce, greyOnce, darkOnce;
     std::optional<Image> art, dark, grey;
@@ -108,7 +111,8 @@ struct AppleArtwork::State {
                 return unmade();
             const Image onCanvas = padded(*picture);
             const bool opaque = colour == PngColour::Rgb || colour == PngColour::Grey;
-            return encodePng(opaque ? flattenOnto(onCanvas, ground).bitmap() : onCanvas.bitmap(), colour);
+            return encodePng(opaque ? flattenOnto(onCanvas, ground).bitmap() : onCanvas.bitmap(), colour,
+                             pngs);
         };
         switch (which) {
         case File::Any:
@@ -136,7 +140,8 @@ struct AppleArtwork::State {
     }
 };
 
-AppleArtwork::AppleArtwork(const GenerationInputs &inputs) : m_state(std::make_unique<State>(this, inputs)) {}
+AppleArtwork::AppleArtwork(const GenerationInputs &inputs, PngCache *pngs)
+    : m_state(std::make_unique<State>(this, inputs, pngs)) {}
 
 AppleArtwork::~AppleArtwork() = default;
 

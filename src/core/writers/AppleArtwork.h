@@ -9,6 +9,7 @@
 namespace glyphon {
 
 struct GenerationInputs;
+class PngCache;
 
 // The 1024-pixel files of the single-size asset catalogs and the Icon Composer document, made from one
 // run's inputs. None has rounded corners, since the system masks these icons itself; the padding shrinks
@@ -25,7 +26,8 @@ public:
                      // alpha
     };
 
-    explicit AppleArtwork(const GenerationInputs &inputs);
+    // Encodes through the cache when one is given.
+    explicit AppleArtwork(const GenerationInputs &inputs, PngCache *pngs = nullptr);
     ~AppleArtwork();
     AppleArtwork(const AppleArtwork &) = delete;
     AppleArtwork &operator=(const AppleArtwork &) = delete;

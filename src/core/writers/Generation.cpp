@@ -2,6 +2,7 @@
 
 #include "AppleArtwork.h"
 #include "NewTargets.h"
+#include "RenderJobs.h"
 #include "SetWriter.h"
 
 #include <QRegularExpression>
@@ -14,6 +15,7 @@ struct Generation::Cache {
     Image processed;
     std::once_flag appleOnce;
     std::unique_ptr<AppleArtwork> apple;
+    SharedWork shared;
 };
 
 Generation::Generation(GenerationInputs inputs)
@@ -28,15 +30,31 @@ const Image &Generation::processed() const {
 }
 
 const AppleArtwork &Generation::appleArtwork() const {
-    std::call_once(m_cache->appleOnce, [this] { m_cache->apple = std::make_unique<AppleArtwork>(m_inputs); });
+    std::call_once(m_cache->appleOnce, [this] {
+        m_cache->apple = std::make_unique<AppleArtwork>(m_inputs, &m_cache->shared.pngs);
+    });
     return *m_cache->apple;
+}
+
+SharedWork &Generation::shared() const {
+    return m_cache->shared;
+}
+
+Image Generation::processedWithout(bool roundedCorners, bool padding) const {
+    EffectSettings effects = m_inputs.effects;
+    const bool drops = (roundedCorners && effects.withRoundedCorners) || (padding && effects.withPadding);
+    if (!drops)
+        return processed();
+    effects.withRoundedCorners = effects.withRoundedCorners && !roundedCorners;
+    effects.withPadding = effects.withPadding && !padding;
+    return applyEffects(m_inputs.source, effects);
 }
 
 WriteReport writeTarget(Platform platform, const Generation &generation, const QString &outputFolder,
                         const FailureSink &sink) {
     if (isClassicSet(platform))
         return writePlatform(platform, generation.processed(), outputFolder, sink,
-                             generation.inputs().background);
+                             generation.inputs().background, &generation.shared());
     switch (platform) {
     case Platform::IOSSingle:
         return writeIosSingle(generation, outputFolder, sink);

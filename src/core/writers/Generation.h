@@ -14,6 +14,7 @@
 namespace glyphon {
 
 class AppleArtwork;
+struct SharedWork;
 
 // How far the art sits from each edge of the 108 dp Android adaptive layers, in dp. 21 leaves it 66 dp
 // across, the part no launcher's mask ever cuts; 42 leaves 24 dp, the size of a system icon, below which
@@ -58,6 +59,12 @@ public:
     const Image &processed() const;
     // The 1024 files of the single-size Apple sets and the Icon Composer document.
     const AppleArtwork &appleArtwork() const;
+    // The renders and encodes the targets of this run share; written to from any thread.
+    SharedWork &shared() const;
+    // The source with only the effects that apply where a platform cuts its own shape or margin (the
+    // padding, the corners or both left out). The processed picture itself when that leaves every effect
+    // that is on, so the targets that take it share renders with the classic sets.
+    Image processedWithout(bool roundedCorners, bool padding) const;
 
 private:
     struct Cache;

@@ -33,7 +33,8 @@ WriteReport writeLinux(const Generation &generation, const QString &outputFolder
     QList<RenderJob> jobs;
     for (const int edge : themeEdges)
         jobs.append({edge, IconEncoding::Png});
-    const QList<Result<QByteArray>> icons = renderIcons(generation.processed(), jobs);
+    const QList<Result<QByteArray>> icons =
+        renderIcons(generation.processed(), jobs, inputs.background, &generation.shared());
     for (qsizetype i = 0; i < jobs.size(); ++i)
         files.write(u"hicolor/%1x%1/apps/%2.png"_s.arg(jobs[i].edge).arg(inputs.iconName), icons[i]);
     if (!inputs.svgSource.isEmpty())

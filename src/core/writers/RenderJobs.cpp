@@ -13,12 +13,13 @@ namespace glyphon {
 
 namespace {
 
-Result<QByteArray> encode(const QImage &icon, IconEncoding encoding, const Color &background) {
+Result<QByteArray> encode(const QImage &icon, IconEncoding encoding, const Color &background,
+                          PngCache *pngs) {
     switch (encoding) {
     case IconEncoding::Png:
-        return encodePng(icon);
+        return encodePng(icon, PngColour::Rgba, pngs);
     case IconEncoding::OpaquePng:
-        return encodePngRgb(flattenOnto(Image(icon), background).bitmap());
+        return encodePng(flattenOnto(Image(icon), background).bitmap(), PngColour::Rgb, pngs);
     case IconEncoding::Ico:
         return encodeIco(icon);
     }
@@ -32,7 +33,7 @@ Error unrenderable(int edge) {
 } // namespace
 
 QList<Result<QByteArray>> renderIcons(const Image &image, const QList<RenderJob> &jobs,
-                                      const Color &background) {
+                                      const Color &background, SharedWork *shared) {
     // A render depends only on the source and the edge, so an edge asked for twice is made once, and
     // encoded once per format: every job gets exactly the bytes its own render would have given.
     struct Edge {
@@ -54,7 +55,19 @@ QList<Result<QByteArray>> renderIcons(const Image &image, const QList<RenderJob>
     // Largest first, so the long renders do not end up alone at the tail of the batch.
     std::sort(distinct.begin(), distinct.end(), [](const Edge &a, const Edge &b) { return a.edge > b.edge; });
 
-    if (!distinct.isEmpty()) {
+    if (!distinct.isEmpty() && shared) {
+        QList<int> edges;
+        for (const Edge &e : distinct)
+            edges.append(e.edge);
+        const QList<QImage> icons = shared->renders.squares(image, edges);
+        Edge *const made = distinct.data();
+        parallelFor(int(distinct.size()), [&](int i) {
+            Edge &e = made[i];
+            for (const IconEncoding encoding : e.encodings)
+                e.made.append(icons[i].isNull() ? Result<QByteArray>(unrenderable(e.edge))
+                                                : encode(icons[i], encoding, background, &shared->pngs));
+        });
+    } else if (!distinct.isEmpty()) {
         SourceLevels levels(image.bitmap());
         QList<QSize> sizes;
         for (const Edge &e : distinct)
@@ -66,7 +79,7 @@ QList<Result<QByteArray>> renderIcons(const Image &image, const QList<RenderJob>
             const QImage icon = levels.render(e.edge, e.edge);
             for (const IconEncoding encoding : e.encodings)
                 e.made.append(icon.isNull() ? Result<QByteArray>(unrenderable(e.edge))
-                                            : encode(icon, encoding, background));
+                                            : encode(icon, encoding, background, nullptr));
         });
     }
 
@@ -83,7 +96,9 @@ QList<Result<QByteArray>> renderIcons(const Image &image, const QList<RenderJob>
     return results;
 }
 
-QList<QImage> renderSquares(const Image &image, const QList<int> &edges) {
+QList<QImage> renderSquares(const Image &image, const QList<int> &edges, SharedWork *shared) {
+    if (shared)
+        return shared->renders.squares(image, edges);
     QList<int> distinct;
     for (const int edge : edges)
         if (edge >= 1 && !distinct.contains(edge))

@@ -52,7 +52,7 @@ Result<QByteArray> contents(const Output &output) {
 } // namespace
 
 WriteReport writeOutputSet(const OutputSet &set, const Image &image, const QString &outputFolder,
-                           const FailureSink &sink, const Color &background) {
+                           const FailureSink &sink, const Color &background, SharedWork *shared) {
     WriteReport report;
     const auto fail = [&](const Error &error) {
         sink(error);
@@ -69,7 +69,7 @@ WriteReport writeOutputSet(const OutputSet &set, const Image &image, const QStri
     for (const Output &output : set.outputs)
         if (isIcon(output))
             jobs.append(renderJob(output));
-    const QList<Result<QByteArray>> icons = renderIcons(image, jobs, background);
+    const QList<Result<QByteArray>> icons = renderIcons(image, jobs, background, shared);
 
     qsizetype nextIcon = 0;
     QStringList madeFolders;
@@ -98,8 +98,8 @@ WriteReport writeOutputSet(const OutputSet &set, const Image &image, const QStri
 }
 
 WriteReport writePlatform(Platform platform, const Image &image, const QString &outputFolder,
-                          const FailureSink &sink, const Color &background) {
-    return writeOutputSet(outputSet(platform), image, outputFolder, sink, background);
+                          const FailureSink &sink, const Color &background, SharedWork *shared) {
+    return writeOutputSet(outputSet(platform), image, outputFolder, sink, background, shared);
 }
 
 Result<void> writeIco(const QString &path, double width, double height, const Image &image) {

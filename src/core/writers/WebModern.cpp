@@ -1,5 +1,6 @@
 #include "Generation.h"
 #include "NewTargets.h"
+#include "RenderJobs.h"
 #include "TargetFiles.h"
 #include "imaging/IcoEncoder.h"
 #include "imaging/ParallelFor.h"
@@ -31,8 +32,8 @@ Error unrenderable(int edge) {
     return {ErrorKind::RenderFailed, {}, u"no %1×%1 picture could be made"_s.arg(edge)};
 }
 
-Result<QByteArray> png(const QImage &picture, int edge) {
-    return picture.isNull() ? Result<QByteArray>(unrenderable(edge)) : encodePng(picture);
+Result<QByteArray> png(const QImage &picture, int edge, PngCache &pngs) {
+    return picture.isNull() ? Result<QByteArray>(unrenderable(edge)) : pngs.encode(picture, PngColour::Rgba);
 }
 
 // The bytes of every icon, made side by side.
@@ -46,12 +47,8 @@ struct Icons {
 Icons makeIcons(const Generation &generation) {
     const GenerationInputs &inputs = generation.inputs();
     const Image &any = generation.processed();
-    Image unrounded = any;
-    if (inputs.effects.withRoundedCorners) {
-        EffectSettings effects = inputs.effects;
-        effects.withRoundedCorners = false;
-        unrounded = applyEffects(inputs.source, effects);
-    }
+    const Image unrounded = generation.processedWithout(true, false);
+    SharedWork &shared = generation.shared();
     Icons icons;
     if (any.isNull() || unrounded.isNull()) {
         icons.favicon = unrenderable(faviconEdges[0]);
@@ -61,42 +58,32 @@ Icons makeIcons(const Generation &generation) {
         return icons;
     }
 
-    SourceLevels anyLevels(any.bitmap());
-    QList<QSize> anyEdges{{largeEdge, largeEdge}, {smallEdge, smallEdge}};
+    // The renders of the processed picture are those the other sets of the run make of it too.
+    QList<int> anyEdges{largeEdge, smallEdge};
     for (const int edge : faviconEdges)
-        anyEdges.append(QSize(edge, edge));
-    std::optional<SourceLevels> ownLevels;
-    if (inputs.effects.withRoundedCorners) {
-        ownLevels.emplace(unrounded.bitmap());
-        ownLevels->prepare({QSize(touchEdge, touchEdge)});
-    } else {
-        anyEdges.append(QSize(touchEdge, touchEdge));
-    }
-    anyLevels.prepare(anyEdges);
-    const SourceLevels &unroundedLevels = ownLevels ? *ownLevels : anyLevels;
+        anyEdges.append(edge);
+    const QList<QImage> anyRenders = renderSquares(any, anyEdges, &shared);
+    const QImage touch = renderSquares(unrounded, {touchEdge}, &shared).constFirst();
 
     const std::function<void()> jobs[] = {
-        [&] { icons.large = png(anyLevels.render(largeEdge, largeEdge), largeEdge); },
+        [&] { icons.large = png(anyRenders[0], largeEdge, shared.pngs); },
         [&] {
-            icons.maskable =
-                png(maskableVariant(unrounded, inputs.background, largeEdge).bitmap(), largeEdge);
+            icons.maskable = png(maskableVariant(unrounded, inputs.background, largeEdge).bitmap(), largeEdge,
+                                 shared.pngs);
         },
-        [&] { icons.small = png(anyLevels.render(smallEdge, smallEdge), smallEdge); },
+        [&] { icons.small = png(anyRenders[1], smallEdge, shared.pngs); },
         [&] {
-            const QImage touch = unroundedLevels.render(touchEdge, touchEdge);
             icons.touch = png(touch.isNull() ? touch : flattenOnto(Image(touch), inputs.background).bitmap(),
-                              touchEdge);
+                              touchEdge, shared.pngs);
         },
         [&] {
-            QList<QImage> entries;
-            for (const int edge : faviconEdges) {
-                entries.append(anyLevels.render(edge, edge));
-                if (entries.last().isNull()) {
-                    icons.favicon = unrenderable(edge);
+            const QList<QImage> entries = anyRenders.mid(2);
+            for (qsizetype i = 0; i < entries.size(); ++i)
+                if (entries[i].isNull()) {
+                    icons.favicon = unrenderable(faviconEdges[i]);
                     return;
                 }
-            }
-            icons.favicon = encodeIcoEntries(entries);
+            icons.favicon = encodeIcoEntries(entries, &shared.pngs);
         },
     };
     parallelFor(int(std::size(jobs)), [&](int i) { jobs[i](); });

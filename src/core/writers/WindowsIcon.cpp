@@ -15,13 +15,13 @@ namespace {
 // Explorer's large views and every size between.
 constexpr int icoEdges[] = {16, 24, 32, 48, 64, 256};
 
-Result<QByteArray> icoBytes(const Image &picture) {
+Result<QByteArray> icoBytes(const Image &picture, SharedWork &shared) {
     const QList<int> edges(std::begin(icoEdges), std::end(icoEdges));
-    const QList<QImage> pictures = renderSquares(picture, edges);
+    const QList<QImage> pictures = renderSquares(picture, edges, &shared);
     for (qsizetype i = 0; i < edges.size(); ++i)
         if (pictures[i].isNull())
             return Error{ErrorKind::RenderFailed, {}, u"no %1×%1 picture could be made"_s.arg(edges[i])};
-    return encodeIcoEntries(pictures);
+    return encodeIcoEntries(pictures, &shared.pngs);
 }
 
 } // namespace
@@ -30,7 +30,7 @@ Result<QByteArray> icoBytes(const Image &picture) {
 WriteReport writeWindows(const Generation &generation, const QString &outputFolder, const FailureSink &sink) {
     TargetFiles files(outputFolder, targetFolder(Platform::Windows), sink);
     if (files.ready())
-        files.write(u"app.ico"_s, icoBytes(generation.processed()));
+        files.write(u"app.ico"_s, icoBytes(generation.processed(), generation.shared()));
     return files.report();
 }
 

@@ -1,0 +1,148 @@
+#include "imaging/ParallelFor.h"
+#include "imaging/PngCache.h"
+#include "imaging/RenderCache.h"
+#include "imaging/Resampler.h"
+#include "writers/Generation.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QMap>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace glyphon;
+
+namespace {
+
+// A disc with a soft edge and a stripe of noise on a transparent square: every encoder path and every
+// render edge sees colour, alpha and detail.
+QImage testPicture(int edge, int seed = 1) {
+    QImage image(edge, edge, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(40 * seed % 256, 120, 200));
+    painter.drawEllipse(QRectF(edge * 0.1, edge * 0.1, edge * 0.8, edge * 0.8));
+    painter.end();
+    quint32 state = quint32(seed) * 2654435761u;
+    for (int y = edge / 3; y < edge / 2; ++y) {
+        auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < edge; ++x) {
+            state = state * 1664525u + 1013904223u;
+            const int v = int(state >> 24);
+            row[x] = qRgba(v, 255 - v, v / 2, 255);
+        }
+    }
+    return image;
+}
+
+QMap<QString, QByteArray> treeBytes(const QString &root) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+        files.insert(QDir(root).relativeFilePath(path), file.readAll());
+    }
+    return files;
+}
+
+} // namespace
+
+TEST(PngCache, EqualPicturesShareOneEncodeAndOthersGetTheirOwn) {
+    PngCache cache;
+    const QImage picture = testPicture(96);
+    const QByteArray fresh = *encodePng(picture, PngColour::Rgba);
+    // The same pixels in another QImage, and in another format, are the same picture.
+    QImage copy = picture.copy();
+    EXPECT_EQ(*cache.encode(picture, PngColour::Rgba), fresh);
+    EXPECT_EQ(*cache.encode(copy, PngColour::Rgba), fresh);
+    EXPECT_EQ(*cache.encode(picture.convertToFormat(QImage::Format_ARGB32), PngColour::Rgba), fresh);
+    EXPECT_EQ(cache.reused(), 2);
+    // Another colour type, or one pixel changed, is another file.
+    EXPECT_EQ(*cache.encode(picture, PngColour::Rgb), *encodePng(picture, PngColour::Rgb));
+    copy.setPixel(95, 95, qRgba(1, 2, 3, 255));
+    EXPECT_EQ(*cache.encode(copy, PngColour::Rgba), *encodePng(copy, PngColour::Rgba));
+    EXPECT_NE(*cache.encode(copy, PngColour::Rgba), fresh);
+    EXPECT_EQ(cache.reused(), 3);
+    // Nothing to encode stays a failure, and is not remembered as a picture.
+    EXPECT_FALSE(cache.encode(QImage(), PngColour::Rgba));
+    EXPECT_EQ(*encodePng(picture, PngColour::Rgba, nullptr), fresh);
+}
+
+TEST(PngCache, ManyThreadsAskingForOnePictureGetOneEncode) {
+    PngCache cache;
+    const QImage picture = testPicture(256, 3);
+    const QByteArray fresh = *encodePng(picture, PngColour::Rgba);
+    std::vector<QByteArray> got(32);
+    parallelFor(32, [&](int i) { got[size_t(i)] = *cache.encode(picture.copy(), PngColour::Rgba); });
+    for (const QByteArray &bytes : got)
+        EXPECT_EQ(bytes, fresh);
+    EXPECT_EQ(cache.reused(), 31);
+}
+
+TEST(RenderCache, RendersAreThoseOfAFreshRenderAtEveryEdge) {
+    RenderCache cache;
+    for (const int source : {1024, 1023, 100}) {
+        const Image picture(testPicture(source, source));
+        const QList<int> edges{512, 1, 17, 180, 16, source, 300};
+        const QList<QImage> cached = cache.squares(picture, edges);
+        ASSERT_EQ(cached.size(), edges.size());
+        for (qsizetype i = 0; i < edges.size(); ++i) {
+            // Uncached, with only this edge's levels made.
+            SourceLevels levels(picture.bitmap());
+            levels.prepare({QSize(edges[i], edges[i])});
+            EXPECT_EQ(cached[i], levels.render(edges[i], edges[i])) << source << " at " << edges[i];
+        }
+    }
+}
+
+TEST(RenderCache, EachPictureAndEdgeIsRenderedOnce) {
+    RenderCache cache;
+    const Image first(testPicture(200, 1));
+    const Image second(testPicture(200, 2));
+    const QList<QImage> a = cache.squares(first, {64, 32, 64, 0});
+    ASSERT_EQ(a.size(), 4);
+    EXPECT_EQ(a[0], a[2]);
+    EXPECT_TRUE(a[3].isNull());
+    EXPECT_EQ(cache.reused(), 0);
+    // A copy of the Image is the same picture; another picture of the same size is not.
+    const QList<QImage> again = cache.squares(Image(first), {32});
+    EXPECT_EQ(again[0].cacheKey(), a[1].cacheKey());
+    EXPECT_EQ(cache.reused(), 1);
+    EXPECT_NE(cache.squares(second, {32})[0], a[1]);
+    EXPECT_EQ(cache.reused(), 1);
+    EXPECT_TRUE(cache.squares(Image(), {32})[0].isNull());
+}
+
+// Sharing renders and encodes between the targets of a run changes nothing: every target written in one
+// run has the bytes it has when written alone.
+TEST(SharedWork, EveryTargetWrittenTogetherMatchesItWrittenAlone) {
+    GenerationInputs inputs;
+    inputs.source = Image(testPicture(1024, 5));
+    inputs.effects.withRoundedCorners = true;
+    inputs.effects.withPadding = true;
+    inputs.effects.paddingPx = 60;
+    inputs.effects.withTint = true;
+    inputs.effects.colorSelection = Color{0.2, 0.4, 0.9, 1.0};
+    QTemporaryDir together, alone;
+    {
+        const Generation generation(inputs);
+        for (const Platform platform : allPlatforms)
+            EXPECT_TRUE(
+                writeTarget(platform, generation, together.path(), [](const Error &) {}).failures.isEmpty());
+    }
+    for (const Platform platform : allPlatforms) {
+        const Generation generation(inputs);
+        EXPECT_TRUE(writeTarget(platform, generation, alone.path(), [](const Error &) {}).failures.isEmpty());
+    }
+    const QMap<QString, QByteArray> a = treeBytes(together.path()), b = treeBytes(alone.path());
+    EXPECT_EQ(a.keys(), b.keys());
+    for (auto it = a.cbegin(); it != a.cend(); ++it)
+        EXPECT_TRUE(it.value() == b.value(it.key())) << it.key().toStdString();
+    EXPECT_GT(a.size(), 100);
+}
