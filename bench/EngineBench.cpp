@@ -12,9 +12,9 @@
 #include "writers/SetWriter.h"
 
 #include <QImage>
-#include <chrono>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <sys/resource.h>
 
 using namespace glyphon;
@@ -243,10 +243,12 @@ void AgainstFiveSets(benchmark::State &state) {
                                Platform::Web};
     QList<Platform> more = five;
     if (state.range(0) == 0)
-        more << Platform::IOSSingle << Platform::WatchOSSingle << Platform::IconComposer << Platform::MacOSIcns;
+        more << Platform::IOSSingle << Platform::WatchOSSingle << Platform::IconComposer
+             << Platform::MacOSIcns;
     else
-        more << Platform::IOSSingle << Platform::WatchOSSingle << Platform::IconComposer << Platform::MacOSIcns
-             << Platform::AndroidAdaptive << Platform::WebModern << Platform::Windows << Platform::Linux;
+        more << Platform::IOSSingle << Platform::WatchOSSingle << Platform::IconComposer
+             << Platform::MacOSIcns << Platform::AndroidAdaptive << Platform::WebModern << Platform::Windows
+             << Platform::Linux;
     GenerationInputs inputs;
     inputs.source = Image(picture(1024, state.range(1) != 0));
     QTemporaryDir dir;
