@@ -356,6 +356,19 @@ TEST(Variants, DarkMarksTurnLightAndNeutralMarksTakeAColourfulGround) {
     EXPECT_EQ(darkVariant(Image(photo)).bitmap(), photo);
 }
 
+TEST(Variants, ADarkGreyMarkWithAWhiteDetailIsLightWhenTinted) {
+    // Dark grey rock with a little white snow on white: the rock must not stay dark under the tint.
+    QImage peak(256, 256, QImage::Format_ARGB32_Premultiplied);
+    peak.fill(Qt::white);
+    QPainter painter(&peak);
+    painter.fillRect(64, 96, 128, 128, QColor(60, 62, 66));
+    painter.fillRect(112, 96, 32, 12, QColor(250, 250, 250));
+    painter.end();
+    const QImage tinted = tintedVariant(Image(peak)).bitmap().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(tinted.pixel(5, 5), qRgb(0, 0, 0));
+    EXPECT_GT(qRed(tinted.pixel(128, 160)), 150);
+}
+
 TEST(Variants, TintedIsAnOpaqueGreySilhouetteOfADarkMark) {
     const QImage tinted = tintedVariant(markOnWhite(256)).bitmap().convertToFormat(QImage::Format_ARGB32);
     EXPECT_TRUE(isOpaque(Image(tinted)));
