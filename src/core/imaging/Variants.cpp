@@ -276,7 +276,10 @@ Image tintedForeground(const Foreground &foreground) {
     // The grey starts from the dark appearance, where a dark neutral mark is already turned light: taken
     // from the art as it is, a dark logo with a white detail (a peak's snow) stays dark and all but
     // vanishes under the system's tint.
-    const Image art = darkForeground(foreground);
+    return tintedFromDark(darkForeground(foreground));
+}
+
+Image tintedFromDark(const Image &art) {
     const QImage straight = art.bitmap().convertToFormat(QImage::Format_ARGB32);
     int lightest = 0;
     const int width = straight.width();

@@ -35,6 +35,8 @@ Image darkForeground(const Foreground &foreground);
 Image tintedVariant(const Image &art);
 // The same grey, still on a transparent ground.
 Image tintedForeground(const Foreground &foreground);
+// The same grey made from the dark picture darkForeground() gave, when there is one already.
+Image tintedFromDark(const Image &dark);
 
 // The picture's lightness as grey, its alpha kept: a hand-made tinted picture as the system expects it.
 Image greyscale(const Image &picture);

@@ -84,8 +84,11 @@ struct AppleArtwork::State {
             if (inputs.tintedSource) {
                 if (const auto handMade = atEdge(*inputs.tintedSource))
                     grey = greyscale(*handMade);
-            } else if (tintedArt()) {
-                grey = tintedForeground(separated());
+            } else if (inputs.darkSource) {
+                if (tintedArt())
+                    grey = tintedForeground(separated());
+            } else if (const auto &dark = darkPicture()) {
+                grey = tintedFromDark(*dark);
             }
             greyOpaque = grey && isOpaque(*grey);
         });
