@@ -68,9 +68,13 @@ QList<QImage> RenderCache::squares(const Image &picture, const QList<int> &edges
             source->levels->prepare({QSize(1, 1)});
         });
         const SourceLevels &levels = *source->levels;
+        // A large render is spread over the cores too: one 1024 or 824 render would otherwise hold a core
+        // while the others, done with the small ones, wait. The rows come out the same either way.
         parallelFor(int(distinct.size()), [&](int i) {
             State::Render &render = *renders[i];
-            std::call_once(render.once, [&] { render.image = levels.render(distinct[i], distinct[i]); });
+            std::call_once(render.once, [&] {
+                render.image = levels.render(distinct[i], distinct[i], distinct[i] >= 256);
+            });
         });
     }
 

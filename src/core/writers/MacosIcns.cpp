@@ -29,7 +29,10 @@ Error unrenderable(int edge) {
 // The picture shrunk onto the tile as a whole, so its corners and padding keep their proportions: a
 // radius measured on the 1024 canvas becomes radius × 824 / 1024 on the tile.
 QImage onGrid(const Image &picture) {
-    const QImage tile = resample(picture.bitmap(), gridTile, gridTile);
+    // Spread over the cores: nothing else of the file can start before the tile is made.
+    SourceLevels levels(picture.bitmap());
+    levels.prepare({QSize(gridTile, gridTile)});
+    const QImage tile = levels.render(gridTile, gridTile, true);
     QImage canvas = freshCanvas(QSize(gridCanvas, gridCanvas));
     if (tile.isNull() || canvas.isNull())
         return {};

@@ -112,8 +112,10 @@ QList<QImage> renderSquares(const Image &image, const QList<int> &edges, SharedW
             sizes.append(QSize(edge, edge));
         levels.prepare(sizes);
         QImage *const out = made.data();
-        parallelFor(int(distinct.size()),
-                    [&](int i) { out[i] = levels.render(distinct.at(i), distinct.at(i)); });
+        // A large render is spread over the cores too, as the shared renders are.
+        parallelFor(int(distinct.size()), [&](int i) {
+            out[i] = levels.render(distinct.at(i), distinct.at(i), distinct.at(i) >= 256);
+        });
     }
     QList<QImage> results;
     results.reserve(edges.size());
