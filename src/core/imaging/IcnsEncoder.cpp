@@ -1,6 +1,7 @@
 #include "IcnsEncoder.h"
 
 #include "ParallelFor.h"
+#include "PngCache.h"
 #include "PngEncoder.h"
 
 #include <QtEndian>
@@ -213,7 +214,7 @@ Error refusal(const QString &message) {
 
 // Elements go in order of edge, after a table of contents, which lets a reader find an image without
 // walking the file, as iconutil's files do.
-Result<QByteArray> encodeIcns(const QList<QImage> &pictures) {
+Result<QByteArray> encodeIcns(const QList<QImage> &pictures, PngCache *pngs) {
     if (pictures.isEmpty())
         return refusal(u"there is no picture to encode"_s);
     QList<QImage> byEdge = pictures;
@@ -251,7 +252,7 @@ Result<QByteArray> encodeIcns(const QList<QImage> &pictures) {
                 continue;
             if (type.storage == Storage::Png) {
                 if (png.isEmpty()) {
-                    Result<QByteArray> encoded = encodePng(picture);
+                    Result<QByteArray> encoded = encodePng(picture, PngColour::Rgba, pngs);
                     if (!encoded) {
                         failed[i] = encoded.error();
                         return;

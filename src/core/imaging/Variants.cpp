@@ -207,10 +207,16 @@ Image flattenOnto(const Image &image, const Color &background) {
 }
 
 Foreground separateForeground(const Image &art) {
-    const QImage straight = art.bitmap().convertToFormat(QImage::Format_ARGB32);
-    const std::optional<QRgb> edge = flatEdge(straight);
+    // An opaque ring reads the same premultiplied as straight, and any other ring has no ground, so the
+    // straight copy of the whole picture is made only when there is a ground to take out.
+    const QImage &bitmap = art.bitmap();
+    const bool readable = bitmap.format() == QImage::Format_ARGB32_Premultiplied ||
+                          bitmap.format() == QImage::Format_ARGB32 || bitmap.format() == QImage::Format_RGB32;
+    const std::optional<QRgb> edge =
+        flatEdge(readable ? bitmap : bitmap.convertToFormat(QImage::Format_ARGB32));
     if (!edge)
         return {art, std::nullopt};
+    const QImage straight = bitmap.convertToFormat(QImage::Format_ARGB32);
     const int groundByte[3] = {qRed(*edge), qGreen(*edge), qBlue(*edge)};
     // Per channel and value: the value's distance from the ground, and the least coverage at which some
     // colour within 0 … 1 over the ground gives it ("colour to alpha").

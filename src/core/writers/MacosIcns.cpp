@@ -3,6 +3,7 @@
 #include "RenderJobs.h"
 #include "TargetFiles.h"
 #include "imaging/IcnsEncoder.h"
+#include "imaging/ParallelFor.h"
 #include "imaging/PixelBuffer.h"
 #include "imaging/Resampler.h"
 
@@ -47,19 +48,27 @@ QImage onGrid(const Image &picture) {
 
 // Every smaller edge is rendered from the whole 1024 canvas, which scales the margin with it: 1.5625
 // pixels at 16, left to the filter to spread over the edge pixels rather than rounded to whole ones.
-Result<QByteArray> icnsBytes(const Image &picture) {
+Result<QByteArray> icnsBytes(const Image &picture, PngCache &pngs) {
     if (picture.isNull())
         return unrenderable(gridCanvas);
     const QImage canvas = onGrid(picture);
     if (canvas.isNull())
         return unrenderable(gridCanvas);
+    // The 1024 picture's PNG, the longest single job, is made while the smaller pictures are rendered; the
+    // file then takes its bytes from the cache.
     const QList<int> edges(std::begin(smallerEdges), std::end(smallerEdges));
-    QList<QImage> pictures = renderSquares(Image(canvas), edges);
+    QList<QImage> pictures;
+    parallelFor(2, [&](int job) {
+        if (job == 0)
+            pngs.encode(canvas, PngColour::Rgba);
+        else
+            pictures = renderSquares(Image(canvas), edges);
+    });
     for (qsizetype i = 0; i < edges.size(); ++i)
         if (pictures[i].isNull())
             return unrenderable(edges[i]);
     pictures.prepend(canvas);
-    return encodeIcns(pictures);
+    return encodeIcns(pictures, &pngs);
 }
 
 } // namespace
@@ -70,7 +79,7 @@ WriteReport writeMacosIcns(const Generation &generation, const QString &outputFo
                            const FailureSink &sink) {
     TargetFiles files(outputFolder, targetFolder(Platform::MacOSIcns), sink);
     if (files.ready())
-        files.write(u"AppIcon.icns"_s, icnsBytes(generation.processed()));
+        files.write(u"AppIcon.icns"_s, icnsBytes(generation.processed(), generation.shared().pngs));
     return files.report();
 }
 
