@@ -165,7 +165,8 @@ void AndroidAdaptiveTarget(benchmark::State &state) {
     GenerationInputs inputs;
     inputs.source = Image(picture(int(state.range(0)), state.range(1) != 0));
     QTemporaryDir dir;
-    // A fresh run each time: a run keeps its renders and encodes, so a second write would cost only its files.
+    // A fresh run each time: a run keeps its renders and encodes, so a second write would cost only its
+    // files.
     for (auto _ : state) {
         const Generation generation(inputs);
         writeTarget(Platform::AndroidAdaptive, generation, dir.path(), [](const Error &) {});
