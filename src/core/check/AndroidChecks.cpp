@@ -4,6 +4,7 @@
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace glyphon::check {
 
@@ -155,12 +156,15 @@ private:
         }
     }
 
-    // The XML's root and its three layers, or nothing when it is no adaptive icon or cannot be read.
-    std::optional<AdaptiveIcon> readAdaptiveIcon(const QString &path) {
+    enum class XmlWalk { Done, Stopped, Failed };
+
+    // Reads an XML file and hands each start element, with its depth (the root is 1), to onStart, until it
+    // returns false. A DTD (whose entities the check never expands) and a well-formedness error are
+    // findings and end the walk as Failed.
+    XmlWalk walkXml(const QString &path, const std::function<bool(const QXmlStreamReader &, int)> &onStart) {
         const auto bytes = m_context.readText(m_set, path);
         if (!bytes)
-            return std::nullopt;
-        AdaptiveIcon icon{path, {}};
+            return XmlWalk::Failed;
         QXmlStreamReader xml(*bytes);
         int depth = 0;
         while (!xml.atEnd()) {
@@ -168,26 +172,36 @@ private:
             if (token == QXmlStreamReader::DTD) {
                 m_context.report(Rule::AndroidAdaptiveXml, m_set, path,
                                  u"declares a DTD; the check never expands XML entities"_s);
-                return std::nullopt;
+                return XmlWalk::Failed;
             }
             if (token == QXmlStreamReader::EndElement)
                 --depth;
-            if (token != QXmlStreamReader::StartElement)
-                continue;
-            ++depth;
-            if (depth == 1 && xml.name() != u"adaptive-icon"_s)
-                return std::nullopt;
-            if (depth == 2 && (xml.name() == u"background"_s || xml.name() == u"foreground"_s ||
-                               xml.name() == u"monochrome"_s))
-                icon.layers.append({xml.name().toString(),
-                                    xml.attributes().value(androidNamespace, u"drawable"_s).toString()});
+            if (token == QXmlStreamReader::StartElement && !onStart(xml, ++depth))
+                return XmlWalk::Stopped;
         }
         if (xml.hasError()) {
             m_context.report(
                 Rule::AndroidAdaptiveXml, m_set, path,
                 u"is not well-formed XML: %1 (line %2)"_s.arg(xml.errorString()).arg(xml.lineNumber()));
-            return std::nullopt;
+            return XmlWalk::Failed;
         }
+        return XmlWalk::Done;
+    }
+
+    // The XML's root and its three layers, or nothing when it is no adaptive icon or cannot be read.
+    std::optional<AdaptiveIcon> readAdaptiveIcon(const QString &path) {
+        AdaptiveIcon icon{path, {}};
+        const XmlWalk walk = walkXml(path, [&icon](const QXmlStreamReader &xml, int depth) {
+            if (depth == 1 && xml.name() != u"adaptive-icon"_s)
+                return false;
+            if (depth == 2 && (xml.name() == u"background"_s || xml.name() == u"foreground"_s ||
+                               xml.name() == u"monochrome"_s))
+                icon.layers.append({xml.name().toString(),
+                                    xml.attributes().value(androidNamespace, u"drawable"_s).toString()});
+            return true;
+        });
+        if (walk != XmlWalk::Done)
+            return std::nullopt;
         return icon;
     }
 
@@ -205,39 +219,11 @@ private:
     }
 
     void readColors(const QString &path) {
-        const auto bytes = m_context.readText(m_set, path);
-        if (!bytes)
-            return;
-        QXmlStreamReader xml(*bytes);
-        while (!xml.atEnd()) {
-            const auto token = xml.readNext();
-            if (token == QXmlStreamReader::DTD) {
-                m_context.report(Rule::AndroidAdaptiveXml, m_set, path,
-                                 u"declares a DTD; the check never expands XML entities"_s);
-                return;
-            }
-            if (token == QXmlStreamReader::StartElement && xml.name() == u"color"_s)
+        walkXml(path, [this](const QXmlStreamReader &xml, int) {
+            if (xml.name() == u"color"_s)
                 m_colors.insert(xml.attributes().value(u"name"_s).toString());
-        }
-        if (xml.hasError())
-            m_context.report(
-                Rule::AndroidAdaptiveXml, m_set, path,
-                u"is not well-formed XML: %1 (line %2)"_s.arg(xml.errorString()).arg(xml.lineNumber()));
-    }
-
-    // A bitmap's size, or nothing when it cannot be measured (a finding says why where one is due).
-    std::optional<QSize> measure(const QString &path) {
-        const Picture picture = m_context.picture(path);
-        if (picture.state == Picture::State::Png) {
-            if (picture.damaged) {
-                m_context.reportDamaged(m_set, path);
-                return std::nullopt;
-            }
-            return picture.size;
-        }
-        if (picture.state == Picture::State::NotPng && picture.size.isValid())
-            return picture.size;
-        return std::nullopt;
+            return true;
+        });
     }
 
     void layerSizes(const QString &type, const QString &name) {
@@ -251,7 +237,7 @@ private:
             const auto density = folderDensity(folderName);
             if (!density)
                 continue;
-            const auto size = measure(path);
+            const auto size = m_context.measuredSize(m_set, path);
             const int edge = pixelsFor(108, density->factor);
             if (size && *size != QSize(edge, edge))
                 m_context.report(Rule::AndroidLayerSize, m_set, path,
@@ -262,32 +248,16 @@ private:
 
     // A vector layer declares its size in dp on its root element.
     void vectorSize(const QString &path) {
-        const auto bytes = m_context.readText(m_set, path);
-        if (!bytes)
-            return;
-        QXmlStreamReader xml(*bytes);
-        while (!xml.atEnd()) {
-            const auto token = xml.readNext();
-            if (token == QXmlStreamReader::DTD) {
-                m_context.report(Rule::AndroidAdaptiveXml, m_set, path,
-                                 u"declares a DTD; the check never expands XML entities"_s);
-                return;
-            }
-            if (token != QXmlStreamReader::StartElement)
-                continue;
+        walkXml(path, [&](const QXmlStreamReader &xml, int) {
             if (xml.name() != u"vector"_s)
-                return;
+                return false;
             const QString width = xml.attributes().value(androidNamespace, u"width"_s).toString();
             const QString height = xml.attributes().value(androidNamespace, u"height"_s).toString();
             if (width != u"108dp"_s || height != u"108dp"_s)
                 m_context.report(Rule::AndroidLayerSize, m_set, path,
                                  u"is a vector of %1 × %2; a layer is 108dp × 108dp"_s.arg(width, height));
-            return;
-        }
-        if (xml.hasError())
-            m_context.report(
-                Rule::AndroidAdaptiveXml, m_set, path,
-                u"is not well-formed XML: %1 (line %2)"_s.arg(xml.errorString()).arg(xml.lineNumber()));
+            return false;
+        });
     }
 
     void legacySizes(const QString &name, bool adaptive) {
@@ -316,7 +286,7 @@ private:
                                      sizeText(edge)));
                 continue;
             }
-            const auto size = measure(found);
+            const auto size = m_context.measuredSize(m_set, found);
             if (size && *size != QSize(edge, edge))
                 m_context.report(Rule::AndroidLegacySize, m_set, found,
                                  u"is %1 pixels; a launcher icon at %2 is 48 dp = %3"_s.arg(

@@ -148,8 +148,11 @@ void checkAppIconSet(CheckContext &context, const QString &folder) {
 
     if (!macSet)
         return;
-    for (const int points : {16, 32, 128, 256, 512}) {
-        for (const int scale : {1, 2}) {
+    // The slots the macOS set is written with, each of which macOS looks for.
+    for (const auto &format : formatsFor(u"macOS"_s)) {
+        const int points = int(format->size);
+        for (const qint64 slotScale : format->scales) {
+            const int scale = int(slotScale);
             if (macSlots.contains({points, scale}))
                 continue;
             if (points == 512)

@@ -1,10 +1,12 @@
 #include "check/CheckContext.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QJsonParseError>
+#include <QRegularExpression>
 #include <QtEndian>
 #include <climits>
 #include <cstring>
@@ -262,6 +264,26 @@ void CheckContext::reportDamaged(const QString &setFolder, const QString &path) 
         return;
     m_damagedReported.insert(key);
     report(Rule::DamagedImage, setFolder, path, u"is a damaged PNG: %1"_s.arg(picture(path).problem));
+}
+
+std::optional<QSize> CheckContext::measuredSize(const QString &setFolder, const QString &path) {
+    const Picture found = picture(path);
+    if (found.state == Picture::State::Png) {
+        if (found.damaged) {
+            reportDamaged(setFolder, path);
+            return std::nullopt;
+        }
+        return found.size;
+    }
+    if (found.state == Picture::State::NotPng && found.size.isValid())
+        return found.size;
+    return std::nullopt;
+}
+
+bool isTouchIconName(const QString &name) {
+    static const QRegularExpression touchName(u"^apple-(touch-)?icon.*\\.png$"_s,
+                                              QRegularExpression::CaseInsensitiveOption);
+    return touchName.match(name).hasMatch();
 }
 
 QString sizeText(QSize size) {

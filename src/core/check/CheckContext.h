@@ -96,6 +96,9 @@ public:
     QImage pixels(const QString &path);
     // Reports a damaged PNG, once however many rules meet it.
     void reportDamaged(const QString &setFolder, const QString &path);
+    // What a picture measures; nothing for a vector or a file that cannot be measured (with a finding for a
+    // damaged PNG).
+    std::optional<QSize> measuredSize(const QString &setFolder, const QString &path);
     // Reports what keeps a picture that should be a PNG from being checked: missing, unreadable, not a PNG
     // or damaged. True when its size can be checked.
     bool reportUnusablePng(Rule missingRule, Rule notPngRule, const QString &setFolder, const QString &path,
@@ -129,6 +132,9 @@ void checkIcns(CheckContext &context, const QString &path, const QString &setFol
 std::optional<QList<QSize>> icoSizes(const QByteArray &bytes);
 
 // "W×H", the way every message writes a pixel size.
+// Whether a file is named the way Apple touch icons are (apple-touch-icon….png, apple-icon….png).
+bool isTouchIconName(const QString &name);
+
 QString sizeText(QSize size);
 QString sizeText(int edge);
 

@@ -13,6 +13,7 @@ namespace glyphon {
 
 using namespace Qt::StringLiterals;
 using check::CheckContext;
+using check::isTouchIconName;
 using check::Rule;
 
 namespace {
@@ -27,12 +28,6 @@ struct Layout {
     QStringList icoFiles;
     QStringList icnsFiles;
 };
-
-bool isTouchIconName(const QString &name) {
-    static const QRegularExpression touchName(u"^apple-(touch-)?icon.*\\.png$"_s,
-                                              QRegularExpression::CaseInsensitiveOption);
-    return touchName.match(name).hasMatch();
-}
 
 void noteFile(Layout &layout, const QFileInfo &file) {
     const QString name = file.fileName().toLower();

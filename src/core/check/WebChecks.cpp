@@ -39,22 +39,6 @@ std::optional<QSize> sizeToken(const QString &token) {
     return QSize(width, height);
 }
 
-// What a picture measures; nothing for a vector or a file that cannot be measured (with a finding for a
-// damaged PNG).
-std::optional<QSize> measured(CheckContext &context, const QString &setFolder, const QString &path) {
-    const Picture picture = context.picture(path);
-    if (picture.state == Picture::State::Png) {
-        if (picture.damaged) {
-            context.reportDamaged(setFolder, path);
-            return std::nullopt;
-        }
-        return picture.size;
-    }
-    if (picture.state == Picture::State::NotPng && picture.size.isValid())
-        return picture.size;
-    return std::nullopt;
-}
-
 bool differs(QRgb a, QRgb b) {
     constexpr int tolerance = 32;
     if (qAlpha(a) == 0 && qAlpha(b) == 0)
@@ -132,7 +116,7 @@ public:
                 else if (const auto size = sizeToken(token))
                     declared.append(*size);
             }
-            const auto real = measured(m_context, m_folder, file);
+            const auto real = m_context.measuredSize(m_folder, file);
             if (real && !declared.isEmpty() && !declared.contains(*real)) {
                 m_context.report(
                     Rule::WebDeclaredSize, m_folder, file,
@@ -191,7 +175,7 @@ public:
         bool has180 = false;
         bool reported = false;
         for (const TouchIcon &icon : icons) {
-            const auto size = measured(m_context, m_folder, icon.path);
+            const auto size = m_context.measuredSize(m_folder, icon.path);
             has180 = has180 || size == QSize(180, 180);
             if (icon.takenByDefault && size && *size != QSize(180, 180)) {
                 m_context.report(
@@ -271,12 +255,10 @@ private:
 
     // Without a page, the files named the way touch icons are.
     QList<TouchIcon> namedTouchIcons() {
-        static const QRegularExpression touchName(u"^apple-(touch-)?icon.*\\.png$"_s,
-                                                  QRegularExpression::CaseInsensitiveOption);
         QList<TouchIcon> icons;
         const QFileInfoList files = QDir(m_folder).entryInfoList(QDir::Files, QDir::Name);
         for (const QFileInfo &file : files) {
-            if (file.isSymLink() || !touchName.match(file.fileName()).hasMatch())
+            if (file.isSymLink() || !isTouchIconName(file.fileName()))
                 continue;
             const QString lower = file.fileName().toLower();
             icons.append({file.filePath(), lower == u"apple-touch-icon.png"_s ||

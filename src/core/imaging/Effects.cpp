@@ -73,19 +73,6 @@ QRgb scaledPixel(QRgb pixel, double coverage) {
     return qRgba(scale(qRed(pixel)), scale(qGreen(pixel)), scale(qBlue(pixel)), scale(qAlpha(pixel)));
 }
 
-// A margin that swallows the whole picture leaves nothing to show: an empty canvas is the limit the
-// padding tends to, so the pipeline goes on with that rather than with an unpadded picture.
-Image padded(const Image &image, double padding) {
-    const double margin = std::isfinite(padding) ? std::max(padding, 0.0) : 0.0;
-    if (auto result = padImage(image, margin))
-        return *result;
-    QImage blank(image.bitmap().size(), QImage::Format_ARGB32_Premultiplied);
-    if (blank.isNull())
-        return image;
-    blank.fill(Qt::transparent);
-    return Image(blank, image.size());
-}
-
 // Fixed-point weights (1.0 = 65536) of the tint's channels at the opacity, and of the kept colour.
 struct TintWeights {
     quint32 red, green, blue, keep;
@@ -124,6 +111,19 @@ void tintRow(const quint32 *from, quint32 *to, int width, TintWeights w) {
 
 } // namespace
 
+// A margin that swallows the whole picture leaves nothing to show: an empty canvas is the limit the
+// padding tends to, so the pipeline goes on with that rather than with an unpadded picture.
+Image paddedOrEmpty(const Image &image, double padding) {
+    const double margin = std::isfinite(padding) ? std::max(padding, 0.0) : 0.0;
+    if (auto result = padImage(image, margin))
+        return *result;
+    QImage blank(image.bitmap().size(), QImage::Format_ARGB32_Premultiplied);
+    if (blank.isNull())
+        return image;
+    blank.fill(Qt::transparent);
+    return Image(blank, image.size());
+}
+
 // The pipeline cannot report a failure: when the 1024 canvas cannot be made it keeps the source's own
 // size and measures radius and padding on it in proportion, so the picture still looks the same.
 Image applyEffects(const Image &source, const EffectSettings &settings, EffectCanvas canvas) {
@@ -150,7 +150,7 @@ Image applyEffects(const Image &source, const EffectSettings &settings, EffectCa
     if (settings.withRoundedCorners)
         image = roundCorners(image, settings.roundedCornersPx * scale);
     if (settings.withPadding)
-        image = padded(image, settings.paddingPx * scale);
+        image = paddedOrEmpty(image, settings.paddingPx * scale);
     if (settings.withTint)
         image = tintImage(image, settings.colorSelection, settings.tintOpacity);
     return image;

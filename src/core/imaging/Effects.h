@@ -27,6 +27,10 @@ enum class EffectCanvas { Square, Proportional };
 Image applyEffects(const Image &source, const EffectSettings &settings,
                    EffectCanvas canvas = EffectCanvas::Square);
 
+// The picture shrunk into a transparent margin of `padding` pixels (a negative or undefined one is none); a
+// margin that swallows it leaves an empty canvas of its size.
+Image paddedOrEmpty(const Image &image, double padding);
+
 // Antialiased quarter-circle corners; the radius is clamped to 0 … half the shorter edge.
 Image roundCorners(const Image &image, double radius);
 

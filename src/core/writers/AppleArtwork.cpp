@@ -1,6 +1,7 @@
 #include "AppleArtwork.h"
 
 #include "Generation.h"
+#include "imaging/Effects.h"
 #include "imaging/ParallelFor.h"
 #include "imaging/PngCache.h"
 #include "imaging/PngEncoder.h"
@@ -42,8 +43,8 @@ struct AppleArtwork::State {
     const GenerationInputs &inputs;
     PngCache *pngs;
 
-    std::once_flag artOnce, foregroundOnce, greyOnce, darkOnce;
-    std::optional<Image> art, dark, grey;
+    std::once_flag artOnce, foregroundOnce, greyOnce, darkOnce, paddedArtOnce, paddedGreyOnce;
+    std::optional<Image> art, dark, grey, paddedArt, paddedGrey;
     bool artOpaque = false, greyOpaque = false;
     Foreground foreground;
     std::array<std::once_flag, fileCount> fileOnce;
@@ -95,15 +96,20 @@ struct AppleArtwork::State {
         return grey;
     }
 
-    // A margin that swallows the whole picture leaves an empty canvas, as the effects pipeline does.
-    Image padded(const Image &picture) const {
-        if (!inputs.effects.withPadding)
+    // The padding shrinks the art on its canvas, as the effects pipeline does; each picture is padded
+    // once, whichever of its two files asks first.
+    std::optional<Image> padded(const std::optional<Image> &picture) const {
+        if (!picture || !inputs.effects.withPadding)
             return picture;
-        if (auto result = padImage(picture, std::max(0.0, inputs.effects.paddingPx)))
-            return *result;
-        QImage blank(picture.bitmap().size(), QImage::Format_ARGB32_Premultiplied);
-        blank.fill(Qt::transparent);
-        return Image(blank, picture.size());
+        return paddedOrEmpty(*picture, inputs.effects.paddingPx);
+    }
+    const std::optional<Image> &artOnCanvas() {
+        std::call_once(paddedArtOnce, [this] { paddedArt = padded(tintedArt()); });
+        return paddedArt;
+    }
+    const std::optional<Image> &greyOnCanvas() {
+        std::call_once(paddedGreyOnce, [this] { paddedGrey = padded(greyPicture()); });
+        return paddedGrey;
     }
 
     Result<QByteArray> make(File which) {
@@ -112,32 +118,31 @@ struct AppleArtwork::State {
                                    const Color &ground) -> Result<QByteArray> {
             if (!picture)
                 return unmade();
-            const Image onCanvas = padded(*picture);
             const bool opaque = colour == PngColour::Rgb || colour == PngColour::Grey;
-            return encodePng(opaque ? flattenOnto(onCanvas, ground).bitmap() : onCanvas.bitmap(), colour,
+            return encodePng(opaque ? flattenOnto(*picture, ground).bitmap() : picture->bitmap(), colour,
                              pngs);
         };
         switch (which) {
         case File::Any:
-            return encode(tintedArt(), PngColour::Rgb, inputs.background);
+            return encode(artOnCanvas(), PngColour::Rgb, inputs.background);
         case File::Dark:
             // Art with a transparent ground of its own is often its own dark appearance: the same
             // picture is then encoded once, for the layer, and shared.
             if (darkPicture() && tintedArt() &&
                 darkPicture()->bitmap().cacheKey() == tintedArt()->bitmap().cacheKey())
                 return owner->file(File::Layer);
-            return encode(darkPicture(), PngColour::Rgba, black);
+            return encode(padded(darkPicture()), PngColour::Rgba, black);
         case File::Tinted:
-            return encode(greyPicture(), PngColour::Grey, black);
+            return encode(greyOnCanvas(), PngColour::Grey, black);
         // An opaque layer is the same picture as the opaque file made from it, so it shares its bytes.
         case File::Layer:
             if (tintedArt() && artOpaque && !inputs.effects.withPadding)
                 return owner->file(File::Any);
-            return encode(tintedArt(), PngColour::Rgba, black);
+            return encode(artOnCanvas(), PngColour::Rgba, black);
         case File::LayerTinted:
             if (greyPicture() && greyOpaque && !inputs.effects.withPadding)
                 return owner->file(File::Tinted);
-            return encode(greyPicture(), PngColour::GreyAlpha, black);
+            return encode(greyOnCanvas(), PngColour::GreyAlpha, black);
         }
         return unmade();
     }

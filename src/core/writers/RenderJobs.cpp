@@ -3,11 +3,9 @@
 #include "imaging/IcoEncoder.h"
 #include "imaging/ParallelFor.h"
 #include "imaging/PngEncoder.h"
-#include "imaging/Resampler.h"
 #include "imaging/Variants.h"
 
 #include <algorithm>
-#include <functional>
 
 namespace glyphon {
 
@@ -55,31 +53,18 @@ QList<Result<QByteArray>> renderIcons(const Image &image, const QList<RenderJob>
     // Largest first, so the long renders do not end up alone at the tail of the batch.
     std::sort(distinct.begin(), distinct.end(), [](const Edge &a, const Edge &b) { return a.edge > b.edge; });
 
-    if (!distinct.isEmpty() && shared) {
+    if (!distinct.isEmpty()) {
         QList<int> edges;
         for (const Edge &e : distinct)
             edges.append(e.edge);
-        const QList<QImage> icons = shared->renders.squares(image, edges);
+        const QList<QImage> icons = renderSquares(image, edges, shared);
+        PngCache *const pngs = shared ? &shared->pngs : nullptr;
         Edge *const made = distinct.data();
         parallelFor(int(distinct.size()), [&](int i) {
             Edge &e = made[i];
             for (const IconEncoding encoding : e.encodings)
                 e.made.append(icons[i].isNull() ? Result<QByteArray>(unrenderable(e.edge))
-                                                : encode(icons[i], encoding, background, &shared->pngs));
-        });
-    } else if (!distinct.isEmpty()) {
-        SourceLevels levels(image.bitmap());
-        QList<QSize> sizes;
-        for (const Edge &e : distinct)
-            sizes.append(QSize(e.edge, e.edge));
-        levels.prepare(sizes);
-        Edge *const edges = distinct.data();
-        parallelFor(int(distinct.size()), [&](int i) {
-            Edge &e = edges[i];
-            const QImage icon = levels.render(e.edge, e.edge);
-            for (const IconEncoding encoding : e.encodings)
-                e.made.append(icon.isNull() ? Result<QByteArray>(unrenderable(e.edge))
-                                            : encode(icon, encoding, background, nullptr));
+                                                : encode(icons[i], encoding, background, pngs));
         });
     }
 
@@ -99,31 +84,9 @@ QList<Result<QByteArray>> renderIcons(const Image &image, const QList<RenderJob>
 QList<QImage> renderSquares(const Image &image, const QList<int> &edges, SharedWork *shared) {
     if (shared)
         return shared->renders.squares(image, edges);
-    QList<int> distinct;
-    for (const int edge : edges)
-        if (edge >= 1 && !distinct.contains(edge))
-            distinct.append(edge);
-    std::sort(distinct.begin(), distinct.end(), std::greater<>());
-    QList<QImage> made(distinct.size());
-    if (!distinct.isEmpty() && !image.isNull()) {
-        SourceLevels levels(image.bitmap());
-        QList<QSize> sizes;
-        for (const int edge : distinct)
-            sizes.append(QSize(edge, edge));
-        levels.prepare(sizes);
-        QImage *const out = made.data();
-        // A large render is spread over the cores too, as the shared renders are.
-        parallelFor(int(distinct.size()), [&](int i) {
-            out[i] = levels.render(distinct.at(i), distinct.at(i), distinct.at(i) >= 256);
-        });
-    }
-    QList<QImage> results;
-    results.reserve(edges.size());
-    for (const int edge : edges) {
-        const qsizetype at = distinct.indexOf(edge);
-        results.append(at < 0 ? QImage() : made.at(at));
-    }
-    return results;
+    // Without a run to share with, a cache of this call alone: the same renders, made the same way.
+    RenderCache own;
+    return own.squares(image, edges);
 }
 
 } // namespace glyphon
