@@ -12,12 +12,6 @@ namespace glyphon {
 
 namespace {
 
-QImage blankLike(const QImage &bitmap) {
-    QImage canvas(bitmap.size(), QImage::Format_ARGB32_Premultiplied);
-    canvas.fill(Qt::transparent);
-    return canvas;
-}
-
 // Rec. 709 luma of straight (unpremultiplied) channels, rounded; the weights in 16-bit fixed point.
 int luma(QRgb straight) {
     return int((13933u * quint32(qRed(straight)) + 46871u * quint32(qGreen(straight)) +
@@ -210,10 +204,7 @@ Foreground separateForeground(const Image &art) {
     // An opaque ring reads the same premultiplied as straight, and any other ring has no ground, so the
     // straight copy of the whole picture is made only when there is a ground to take out.
     const QImage &bitmap = art.bitmap();
-    const bool readable = bitmap.format() == QImage::Format_ARGB32_Premultiplied ||
-                          bitmap.format() == QImage::Format_ARGB32 || bitmap.format() == QImage::Format_RGB32;
-    const std::optional<QRgb> edge =
-        flatEdge(readable ? bitmap : bitmap.convertToFormat(QImage::Format_ARGB32));
+    const std::optional<QRgb> edge = flatEdge(bitmap);
     if (!edge)
         return {art, std::nullopt};
     const QImage straight = bitmap.convertToFormat(QImage::Format_ARGB32);
@@ -351,22 +342,6 @@ Placement centredPlacement(int canvasEdge, double fraction) {
     const double exact = canvasEdge * (1.0 - fraction) / 2.0;
     const int margin = int(std::ceil(exact - 0.5 - 1e-9));
     return {canvasEdge - 2 * margin, margin};
-}
-
-Image insetArt(const Image &art, double scale) {
-    const QImage &bitmap = art.bitmap();
-    QImage canvas = blankLike(bitmap);
-    const double fraction = std::clamp(scale, 0.0, 1.0);
-    const Placement across = centredPlacement(bitmap.width(), fraction);
-    const Placement down = centredPlacement(bitmap.height(), fraction);
-    if (across.edge < 1 || down.edge < 1)
-        return Image(canvas, art.size());
-    const QImage inner = resample(bitmap, across.edge, down.edge);
-    QPainter painter(&canvas);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(across.margin, down.margin, inner);
-    painter.end();
-    return Image(canvas, art.size());
 }
 
 Image maskableVariant(const Image &art, const Color &background) {

@@ -65,10 +65,6 @@ struct Placement {
 };
 Placement centredPlacement(int canvasEdge, double fraction);
 
-// The art scaled by `scale` (0 … 1) about the centre of a transparent canvas of its own size, resampled
-// once from the full picture onto whole pixels.
-Image insetArt(const Image &art, double scale);
-
 // The picture for a maskable web icon: the art scaled about the centre (never enlarged) until everything it
 // covers lies inside the central circle 80 % of the edge across, the part every mask shape keeps, on an
 // opaque square of the background colour. Square, of the art's size or `edge` pixels.

@@ -47,10 +47,6 @@ struct Layout {
     double shownDp() const { return fullBleed ? layerDp : artDp; }
 };
 
-Error unrenderable(int edge) {
-    return {ErrorKind::RenderFailed, {}, QStringLiteral("no %1×%1 picture could be made").arg(edge)};
-}
-
 // The picture drawn at the margin on a canvas of the ground colour; overhang is cut off. A null picture
 // leaves the canvas bare.
 Result<QImage> placed(int canvasEdge, const QImage &picture, int margin, const QColor &ground) {
@@ -123,8 +119,11 @@ WriteReport writeAndroidAdaptive(const Generation &generation, const QString &ou
 
     // The monochrome layer has the foreground's geometry whatever the art, since it stands in for both
     // layers; a hand-made one is taken for its shape, like the art it replaces.
+    // The art keeps the source's alpha (the tint leaves it as it is), so its coverage is the source's.
     const Image &shape = inputs.monochromeSource ? *inputs.monochromeSource : art;
-    const Coverage coverage = coverageOf(shape);
+    const Coverage coverage = inputs.monochromeSource ? coverageOf(shape)
+                              : layout.fullBleed      ? Coverage::Luminance
+                                                      : Coverage::Alpha;
 
     QColor ground = inputs.background.toQColor();
     ground.setAlphaF(1.0);

@@ -1,6 +1,7 @@
 #include "AppleArtwork.h"
 
 #include "Generation.h"
+#include "RenderJobs.h"
 #include "imaging/Effects.h"
 #include "imaging/ParallelFor.h"
 #include "imaging/PngCache.h"
@@ -19,10 +20,6 @@ namespace {
 constexpr int edge = 1024;
 constexpr int fileCount = int(AppleArtwork::File::LayerTinted) + 1;
 constexpr Color black{0.0, 0.0, 0.0, 1.0};
-
-Error unmade() {
-    return {ErrorKind::RenderFailed, {}, QStringLiteral("no %1×%1 picture could be made").arg(edge)};
-}
 
 // The picture at the icon's edge, one point per pixel, so the padding is measured on the 1024 canvas.
 std::optional<Image> atEdge(const Image &picture) {
@@ -117,7 +114,7 @@ struct AppleArtwork::State {
         const auto encode = [this](const std::optional<Image> &picture, PngColour colour,
                                    const Color &ground) -> Result<QByteArray> {
             if (!picture)
-                return unmade();
+                return unrenderable(edge);
             const bool opaque = colour == PngColour::Rgb || colour == PngColour::Grey;
             return encodePng(opaque ? flattenOnto(*picture, ground).bitmap() : picture->bitmap(), colour,
                              pngs);
@@ -144,7 +141,7 @@ struct AppleArtwork::State {
                 return owner->file(File::Tinted);
             return encode(greyOnCanvas(), PngColour::GreyAlpha, black);
         }
-        return unmade();
+        return unrenderable(edge);
     }
 };
 

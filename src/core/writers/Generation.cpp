@@ -6,6 +6,7 @@
 #include "SetWriter.h"
 
 #include <QRegularExpression>
+#include <map>
 #include <mutex>
 
 namespace glyphon {
@@ -16,6 +17,10 @@ struct Generation::Cache {
     std::once_flag appleOnce;
     std::unique_ptr<AppleArtwork> apple;
     SharedWork shared;
+    // The pictures with some effects left out, one per combination of the effects kept, so the targets
+    // that ask for the same one share it (and its renders).
+    std::mutex partlyMutex;
+    std::map<std::pair<bool, bool>, Image> partly;
 };
 
 Generation::Generation(GenerationInputs inputs)
@@ -47,7 +52,11 @@ Image Generation::processedWithout(bool roundedCorners, bool padding) const {
         return processed();
     effects.withRoundedCorners = effects.withRoundedCorners && !roundedCorners;
     effects.withPadding = effects.withPadding && !padding;
-    return applyEffects(m_inputs.source, effects);
+    const std::lock_guard lock(m_cache->partlyMutex);
+    Image &made = m_cache->partly[{effects.withRoundedCorners, effects.withPadding}];
+    if (made.isNull())
+        made = applyEffects(m_inputs.source, effects);
+    return made;
 }
 
 WriteReport writeTarget(Platform platform, const Generation &generation, const QString &outputFolder,

@@ -63,7 +63,8 @@ public:
     SharedWork &shared() const;
     // The source with only the effects that apply where a platform cuts its own shape or margin (the
     // padding, the corners or both left out). The processed picture itself when that leaves every effect
-    // that is on, so the targets that take it share renders with the classic sets.
+    // that is on, so the targets that take it share renders with the classic sets; each other picture is
+    // made once per run.
     Image processedWithout(bool roundedCorners, bool padding) const;
 
 private:

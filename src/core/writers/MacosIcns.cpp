@@ -23,17 +23,12 @@ constexpr int gridTile = 824;
 // Largest first, so the long renders do not end up alone at the tail of the batch.
 constexpr int smallerEdges[] = {512, 256, 128, 64, 32, 16};
 
-Error unrenderable(int edge) {
-    return {ErrorKind::RenderFailed, {}, u"no %1×%1 picture could be made"_s.arg(edge)};
-}
-
 // The picture shrunk onto the tile as a whole, so its corners and padding keep their proportions: a
 // radius measured on the 1024 canvas becomes radius × 824 / 1024 on the tile.
-QImage onGrid(const Image &picture) {
-    // Spread over the cores: nothing else of the file can start before the tile is made.
-    SourceLevels levels(picture.bitmap());
-    levels.prepare({QSize(gridTile, gridTile)});
-    const QImage tile = levels.render(gridTile, gridTile, true);
+QImage onGrid(const Image &picture, SharedWork &shared) {
+    // From the run's own reductions of the picture, spread over the cores (nothing else of the file can
+    // start before the tile is made).
+    const QImage tile = renderSquares(picture, {gridTile}, &shared).constFirst();
     QImage canvas = freshCanvas(QSize(gridCanvas, gridCanvas));
     if (tile.isNull() || canvas.isNull())
         return {};
@@ -48,10 +43,11 @@ QImage onGrid(const Image &picture) {
 
 // Every smaller edge is rendered from the whole 1024 canvas, which scales the margin with it: 1.5625
 // pixels at 16, left to the filter to spread over the edge pixels rather than rounded to whole ones.
-Result<QByteArray> icnsBytes(const Image &picture, PngCache &pngs) {
+Result<QByteArray> icnsBytes(const Image &picture, SharedWork &shared) {
+    PngCache &pngs = shared.pngs;
     if (picture.isNull())
         return unrenderable(gridCanvas);
-    const QImage canvas = onGrid(picture);
+    const QImage canvas = onGrid(picture, shared);
     if (canvas.isNull())
         return unrenderable(gridCanvas);
     // The 1024 picture's PNG, the longest single job, is made while the smaller pictures are rendered; the
@@ -79,7 +75,7 @@ WriteReport writeMacosIcns(const Generation &generation, const QString &outputFo
                            const FailureSink &sink) {
     TargetFiles files(outputFolder, targetFolder(Platform::MacOSIcns), sink);
     if (files.ready())
-        files.write(u"AppIcon.icns"_s, icnsBytes(generation.processed(), generation.shared().pngs));
+        files.write(u"AppIcon.icns"_s, icnsBytes(generation.processed(), generation.shared()));
     return files.report();
 }
 

@@ -24,11 +24,11 @@ Result<QByteArray> encode(const QImage &icon, IconEncoding encoding, const Color
     return Error{ErrorKind::EncodeFailed, {}, QStringLiteral("the file format is unknown")};
 }
 
+} // namespace
+
 Error unrenderable(int edge) {
     return {ErrorKind::RenderFailed, {}, QStringLiteral("no %1×%1 picture could be made").arg(edge)};
 }
-
-} // namespace
 
 QList<Result<QByteArray>> renderIcons(const Image &image, const QList<RenderJob> &jobs,
                                       const Color &background, SharedWork *shared) {

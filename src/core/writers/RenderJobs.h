@@ -21,6 +21,9 @@ struct RenderJob {
     IconEncoding encoding = IconEncoding::Png;
 };
 
+// The failure of a picture that could not be made at edge × edge pixels.
+Error unrenderable(int edge);
+
 // What the targets of one run share, so a picture rendered or encoded for one target is not made again for
 // the next. Without it, every render and encode is made afresh, to the same pixels and bytes.
 struct SharedWork {

@@ -28,10 +28,6 @@ constexpr int touchEdge = 180;
 constexpr int smallEdge = 192;
 constexpr int largeEdge = 512;
 
-Error unrenderable(int edge) {
-    return {ErrorKind::RenderFailed, {}, u"no %1×%1 picture could be made"_s.arg(edge)};
-}
-
 Result<QByteArray> png(const QImage &picture, int edge, PngCache &pngs) {
     return picture.isNull() ? Result<QByteArray>(unrenderable(edge)) : pngs.encode(picture, PngColour::Rgba);
 }

@@ -20,7 +20,7 @@ Result<QByteArray> icoBytes(const Image &picture, SharedWork &shared) {
     const QList<QImage> pictures = renderSquares(picture, edges, &shared);
     for (qsizetype i = 0; i < edges.size(); ++i)
         if (pictures[i].isNull())
-            return Error{ErrorKind::RenderFailed, {}, u"no %1×%1 picture could be made"_s.arg(edges[i])};
+            return unrenderable(edges[i]);
     return encodeIcoEntries(pictures, &shared.pngs);
 }
 
