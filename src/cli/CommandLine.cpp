@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "imaging/ImageValidation.h"
 #include "imaging/Renderer.h"
 #include "imaging/SourceLoader.h"
 #include "terminal/MessageHandler.h"
@@ -245,6 +246,20 @@ Result<Image, Failure> sourceImage(const ArgumentParser &parser, const QString &
     err << program << ": " << path << ": padded " << size.width() << "×" << size.height() << " to " << edge
         << "×" << edge << Qt::endl;
     return *square;
+}
+
+Result<Image, Failure> validatedSource(const ArgumentParser &parser, const QString &path,
+                                       const char *forceDoes, QTextStream &err) {
+    auto source = sourceImage(parser, path, err);
+    if (!source)
+        return source;
+    const ImageValidation validation = validateImage(*source);
+    if (validation.type == ValidationType::Error && !parser.isSet(QStringLiteral("force")))
+        return Failure{SourceRejected, QStringLiteral("%1: %2 (--force %3 anyway)")
+                                           .arg(path, validation.message, QLatin1String(forceDoes))};
+    if (validation.type != ValidationType::Success)
+        err << program << ": " << path << ": " << validation.message << Qt::endl;
+    return source;
 }
 
 } // namespace glyphon::cli

@@ -60,4 +60,10 @@ Result<QString, Failure> sourceArgument(const ArgumentParser &parser, const char
 // The SOURCE's image, squared first when --pad-to-square asks for it (a note on standard error says so).
 Result<Image, Failure> sourceImage(const ArgumentParser &parser, const QString &path, QTextStream &err);
 
+// The SOURCE's image as sourceImage() gives it, then validated: one that validation rejects is a failure
+// unless --force is set (`forceDoes` says what --force then does: "writes", "shows"); a warning is told on
+// standard error and the command goes on.
+Result<Image, Failure> validatedSource(const ArgumentParser &parser, const QString &path,
+                                       const char *forceDoes, QTextStream &err);
+
 } // namespace glyphon::cli

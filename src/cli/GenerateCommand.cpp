@@ -2,13 +2,10 @@
 #include "Commands.h"
 
 #include "imaging/Effects.h"
-#include "imaging/ImageValidation.h"
 #include "imaging/SourceLoader.h"
 #include "writers/Generation.h"
 
-#include <QColor>
 #include <algorithm>
-#include <cmath>
 
 namespace glyphon::cli {
 
@@ -149,18 +146,9 @@ int generate(const QStringList &arguments, QTextStream &out, QTextStream &err) {
     auto inputs = parseInputs(parser);
     if (!inputs)
         return fail(err, inputs.error());
-    const auto source = sourceImage(parser, *sourcePath, err);
+    const auto source = validatedSource(parser, *sourcePath, "writes", err);
     if (!source)
         return fail(err, source.error());
-
-    const ImageValidation validation = validateImage(*source);
-    if (validation.type == ValidationType::Error && !parser.isSet(QStringLiteral("force"))) {
-        err << program << ": " << *sourcePath << ": " << validation.message << " (--force writes anyway)"
-            << Qt::endl;
-        return SourceRejected;
-    }
-    if (validation.type != ValidationType::Success)
-        err << program << ": " << *sourcePath << ": " << validation.message << Qt::endl;
 
     inputs->source = *source;
     inputs->effects = *effects;

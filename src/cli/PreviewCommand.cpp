@@ -1,7 +1,6 @@
 #include "CommandLine.h"
 #include "Commands.h"
 
-#include "imaging/ImageValidation.h"
 #include "imaging/Renderer.h"
 #include "preview/AppearanceSheet.h"
 #include "writers/FailureSink.h"
@@ -124,18 +123,9 @@ int preview(const QStringList &arguments, QTextStream &out, QTextStream &err) {
     GenerationInputs inputs;
     if (const auto failure = readLookInputs(parser, inputs))
         return fail(err, *failure);
-    const auto source = sourceImage(parser, *sourcePath, err);
+    const auto source = validatedSource(parser, *sourcePath, "shows it", err);
     if (!source)
         return fail(err, source.error());
-
-    const ImageValidation validation = validateImage(*source);
-    if (validation.type == ValidationType::Error && !parser.isSet(QStringLiteral("force"))) {
-        err << program << ": " << *sourcePath << ": " << validation.message << " (--force shows it anyway)"
-            << Qt::endl;
-        return SourceRejected;
-    }
-    if (validation.type != ValidationType::Success)
-        err << program << ": " << *sourcePath << ": " << validation.message << Qt::endl;
 
     inputs.source = *source;
     inputs.effects = *effects;

@@ -15,7 +15,7 @@ namespace glyphon {
 struct AppearancesRequest {
     Image source;
     EffectSettings effects;
-    Color background{1.0, 1.0, 1.0, 1.0};
+    Color background = defaultBackground;
     bool safeZones = false;
 };
 

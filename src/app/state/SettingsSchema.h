@@ -1,7 +1,6 @@
 #pragma once
 
 #include "imaging/Color.h"
-#include "writers/Generation.h"
 #include "writers/OutputSets.h"
 
 #include <QString>

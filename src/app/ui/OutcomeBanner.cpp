@@ -1,6 +1,7 @@
 #include "OutcomeBanner.h"
 
 #include "ContentViewState.h"
+#include "check/IconCheck.h"
 
 #include <QDir>
 
@@ -45,17 +46,8 @@ QString OutcomeBanner::shortenedFolder(const QString &folder) {
 }
 
 QString OutcomeBanner::checkFindingsText(int errors, int warnings) {
-    const auto counted = [](int n, const char *one, const char *many) {
-        return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
-    };
-    QStringList parts;
-    if (errors > 0)
-        parts << counted(errors, "error", "errors");
-    if (warnings > 0)
-        parts << counted(warnings, "warning", "warnings");
-    if (parts.isEmpty())
-        return {};
-    return parts.join(QStringLiteral(" and ")) + QStringLiteral(" in the written sets");
+    const QString counts = findingCounts(errors, warnings);
+    return counts.isEmpty() ? QString() : counts + QStringLiteral(" in the written sets");
 }
 
 void OutcomeBanner::bind() {

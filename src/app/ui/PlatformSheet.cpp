@@ -158,13 +158,6 @@ void PlatformSheet::showEvent(QShowEvent *event) {
     m_createIcons->setFocus(Qt::OtherFocusReason);
 }
 
-SwitchToggle *PlatformSheet::switchFor(Platform platform) const {
-    for (const auto &[toggle, setting] : m_switches)
-        if (setting.declared().platform == platform)
-            return toggle;
-    return nullptr;
-}
-
 void PlatformSheet::openBackgroundPicker() {
     Settings &values = m_state.settings();
     if (!m_backgroundPicker) {

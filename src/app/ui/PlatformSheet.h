@@ -31,10 +31,6 @@ public:
     SwitchToggle *watchosSwitch() const { return m_watchos; }
     SwitchToggle *androidSwitch() const { return m_android; }
     SwitchToggle *webSwitch() const { return m_web; }
-    // The switch of any platform flag, classic or newer.
-    SwitchToggle *switchFor(Platform platform) const;
-    ColorWell *backgroundWell() const { return m_backgroundWell; }
-    QColorDialog *backgroundPicker() const { return m_backgroundPicker; }
     // Opens the colour picker on the background colour, editing it live.
     void openBackgroundPicker();
     StyledButton *cancelButton() const { return m_cancel; }

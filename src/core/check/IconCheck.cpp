@@ -201,14 +201,16 @@ QString checkSummary(const CheckReport &report) {
     const QString where = plural(report.sets.size(), u"icon set"_s, u"icon sets"_s);
     if (report.findings.isEmpty())
         return u"no findings in %1"_s.arg(where);
-    const int errors = report.errorCount();
-    const int warnings = report.warningCount();
+    return u"%1 in %2"_s.arg(findingCounts(report.errorCount(), report.warningCount()), where);
+}
+
+QString findingCounts(int errors, int warnings) {
     QStringList parts;
-    if (errors)
+    if (errors > 0)
         parts.append(plural(errors, u"error"_s, u"errors"_s));
-    if (warnings)
+    if (warnings > 0)
         parts.append(plural(warnings, u"warning"_s, u"warnings"_s));
-    return u"%1 in %2"_s.arg(parts.join(u" and "_s), where);
+    return parts.join(u" and "_s);
 }
 
 } // namespace glyphon

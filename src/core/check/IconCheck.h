@@ -71,4 +71,7 @@ QByteArray findingsJson(const QList<Finding> &findings);
 // "2 errors and 1 warning in 5 icon sets", "no findings in 1 icon set", "no icon set found".
 QString checkSummary(const CheckReport &report);
 
+// "2 errors and 1 warning", "1 error", "3 warnings"; empty when both are none.
+QString findingCounts(int errors, int warnings);
+
 } // namespace glyphon

@@ -18,7 +18,6 @@
 #include <array>
 #include <cmath>
 #include <functional>
-#include <numbers>
 #include <vector>
 
 namespace glyphon {
@@ -148,22 +147,18 @@ QImage reducedBitmap(const Image &picture) {
     return resample(start, baseEdge, baseEdge);
 }
 
-// The effects as applyEffects makes them on its 1024 canvas, made on the reduced picture with the radius
-// and the padding scaled to its edge: the tiles need no more pixels than that, and a change of the settings
-// then costs the tiles alone instead of the effects on the whole source first.
-Image withEffectsAtBase(const Image &picture, const EffectSettings &effects) {
-    Image image(reducedBitmap(picture));
+// The effects as applyEffects makes them on its 1024 canvas, made on the picture reduced to the base with
+// the radius and the padding scaled to its edge: the tiles need no more pixels than that, and a change of
+// the settings then costs the tiles alone instead of the effects on the whole source first.
+Image withEffectsAtBase(const Image &reduced, const EffectSettings &effects) {
+    Image image = reduced;
     if (image.isNull())
         return image;
     const double scale = double(baseEdge) / 1024.0;
     if (effects.withRoundedCorners)
         image = roundCorners(image, effects.roundedCornersPx * scale);
-    if (effects.withPadding) {
-        const double margin = std::isfinite(effects.paddingPx) ? std::max(effects.paddingPx, 0.0) : 0.0;
-        // A margin that swallows the picture leaves an empty canvas, as the pipeline's does.
-        const auto padded = padImage(image, margin * scale);
-        image = padded ? *padded : Image(blankCanvas(baseEdge, baseEdge));
-    }
+    if (effects.withPadding)
+        image = paddedOrEmpty(image, effects.paddingPx * scale);
     if (effects.withTint)
         image = tintImage(image, effects.colorSelection, effects.tintOpacity);
     return image;
@@ -680,18 +675,20 @@ AppearanceInputs appearanceInputs(const GenerationInputs &inputs) {
     const auto processed = [&inputs](const std::optional<Image> &picture) -> std::optional<Image> {
         if (!picture)
             return std::nullopt;
-        return withEffectsAtBase(*picture, inputs.effects);
+        return withEffectsAtBase(Image(reducedBitmap(*picture)), inputs.effects);
     };
+    // The source is reduced once for its three forms.
+    const Image reduced(reducedBitmap(inputs.source));
     AppearanceInputs made;
-    made.art = withEffectsAtBase(inputs.source, inputs.effects);
+    made.art = withEffectsAtBase(reduced, inputs.effects);
     EffectSettings effects = inputs.effects;
     if (effects.withRoundedCorners) {
         effects.withRoundedCorners = false;
-        made.unrounded = withEffectsAtBase(inputs.source, effects);
+        made.unrounded = withEffectsAtBase(reduced, effects);
     }
     if (effects.withPadding) {
         effects.withPadding = false;
-        made.adaptive = withEffectsAtBase(inputs.source, effects);
+        made.adaptive = withEffectsAtBase(reduced, effects);
     }
     made.background = inputs.background;
     made.androidInsetDp = inputs.androidInsetDp;

@@ -35,7 +35,7 @@ struct AppearanceInputs {
     Image unrounded;
     Image adaptive;
     // What fills the transparent parts of the icons that must be opaque.
-    Color background{1.0, 1.0, 1.0, 1.0};
+    Color background = defaultBackground;
     // The art's inset in the 108 dp adaptive layers.
     double androidInsetDp = defaultAndroidInsetDp;
     // Hand-made pictures that replace the ones derived from the art.
