@@ -91,10 +91,11 @@ void ContentViewState::connectReactions() {
         if (imageUrl().isLocalFile())
             setLastImageFolder(QFileInfo(imageUrl().toLocalFile()).absolutePath());
     });
-    // The tiles follow the image and the safe zones while they are shown; the settings that preview reach
-    // them through onSettingChanged.
-    for (auto signal : {&ContentViewState::showAppearancesChanged, &ContentViewState::somethingDroppedChanged,
-                        &ContentViewState::imageChanged, &ContentViewState::showSafeZonesChanged})
+    // The tiles follow the safe zones and their own showing; the image reaches them through onImageChanged,
+    // after the steps of a drop or a clear are all taken (a drop marks something dropped before its image
+    // arrives, and the tiles of the picture it replaces would be rendered for nothing), and the settings
+    // that preview through onSettingChanged.
+    for (auto signal : {&ContentViewState::showAppearancesChanged, &ContentViewState::showSafeZonesChanged})
         connect(this, signal, this, &ContentViewState::updateAppearances);
     connect(&m_intake, &ImageIntake::loaded, this, &ContentViewState::acceptImage);
     connect(&m_intake, &ImageIntake::loadFailed, this, &ContentViewState::refuseImage);
@@ -119,6 +120,7 @@ void ContentViewState::onImageChanged() {
     // The new image shows unprocessed at once; the job replaces it when it publishes.
     setProcessedPreviewImage(image());
     updatePreview();
+    updateAppearances();
 }
 
 void ContentViewState::setHasInfo(bool value) {
