@@ -220,16 +220,21 @@ Picture CheckContext::picture(const QString &path) {
 }
 
 QImage CheckContext::pixels(const QString &path) {
+    const QString key = QDir::cleanPath(path);
+    if (const auto known = m_pixels.constFind(key); known != m_pixels.cend())
+        return *known;
+    QImage &decoded = m_pixels[key];
     const Picture facts = picture(path);
     if (facts.state != Picture::State::Png || facts.damaged || facts.headerOnly)
-        return {};
+        return decoded;
     if (qint64(facts.size.width()) * facts.size.height() > m_options.maxDecodedPixels)
-        return {};
+        return decoded;
     QImageReader reader(path, "png");
-    QImage decoded;
-    if (!reader.read(&decoded))
-        return {};
-    return decoded.convertToFormat(QImage::Format_ARGB32);
+    if (reader.read(&decoded))
+        decoded = decoded.convertToFormat(QImage::Format_ARGB32);
+    else
+        decoded = QImage();
+    return decoded;
 }
 
 bool CheckContext::reportUnusablePng(Rule missingRule, Rule notPngRule, const QString &setFolder,

@@ -93,6 +93,7 @@ public:
     // copy, so that it stays valid while later reads fill the cache.
     Picture picture(const QString &path);
     // The picture's pixels as straight ARGB32, for rules that look at them; null when it cannot be decoded.
+    // Decoded once per path, however many rules look.
     QImage pixels(const QString &path);
     // Reports a damaged PNG, once however many rules meet it.
     void reportDamaged(const QString &setFolder, const QString &path);
@@ -112,6 +113,7 @@ private:
     CheckOptions m_options;
     QList<Finding> m_findings;
     QHash<QString, Picture> m_pictures;
+    QHash<QString, QImage> m_pixels;
     QSet<QString> m_damagedReported;
 };
 
