@@ -187,16 +187,15 @@ double processCpuMs() {
 }
 
 // One run of the platforms as the command line and the window make it: a fresh Generation, so every
-// picture the targets share is made within the run.
-void writeRun(benchmark::State &state, std::initializer_list<Platform> platforms) {
+// picture the targets share is made within the run, and the targets written side by side.
+void writeRun(benchmark::State &state, const QList<Platform> &platforms) {
     GenerationInputs inputs;
     inputs.source = Image(picture(int(state.range(0)), state.range(1) != 0));
     QTemporaryDir dir;
     const double cpuBefore = processCpuMs();
     for (auto _ : state) {
         const Generation generation(inputs);
-        for (const Platform platform : platforms)
-            writeTarget(platform, generation, dir.path(), [](const Error &) {});
+        writeTargets(platforms, generation, dir.path(), {}, [](const Error &) {});
     }
     state.counters["cpu_ms"] =
         benchmark::Counter(processCpuMs() - cpuBefore, benchmark::Counter::kAvgIterations);
@@ -260,8 +259,7 @@ void AgainstFiveSets(benchmark::State &state) {
         const double cpuBefore = processCpuMs();
         const auto start = std::chrono::steady_clock::now();
         const Generation generation(inputs);
-        for (const Platform platform : platforms)
-            writeTarget(platform, generation, dir.path(), [](const Error &) {});
+        writeTargets(platforms, generation, dir.path(), {}, [](const Error &) {});
         wall += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         cpu += processCpuMs() - cpuBefore;
     };

@@ -104,20 +104,23 @@ Result<GenerationInputs, Failure> parseInputs(const ArgumentParser &parser) {
     return inputs;
 }
 
-// Writes each platform in turn: its failures on standard output as they happen, then its line on
-// standard error. Returns how many files could not be written.
+// Writes the platforms side by side, reporting each in turn: its failures on standard output, then its
+// line on standard error. Returns how many files could not be written.
 int writeSets(const Generation &generation, const QList<Platform> &platforms, const QString &folder,
               QTextStream &out, QTextStream &err) {
     const FailureSink print = [&out](const Error &error) { out << failureLine(error) << Qt::endl; };
     int failures = 0;
-    for (const Platform platform : platforms) {
-        const int platformFailures = int(writeTarget(platform, generation, folder, print).failures.size());
-        failures += platformFailures;
-        err << platformName(platform)
-            << (platformFailures ? QStringLiteral(": %1 failure(s)").arg(platformFailures)
-                                 : QStringLiteral(": done"))
-            << Qt::endl;
-    }
+    writeTargets(
+        platforms, generation, folder,
+        [&](Platform platform, const WriteReport &report) {
+            const int platformFailures = int(report.failures.size());
+            failures += platformFailures;
+            err << platformName(platform)
+                << (platformFailures ? QStringLiteral(": %1 failure(s)").arg(platformFailures)
+                                     : QStringLiteral(": done"))
+                << Qt::endl;
+        },
+        print);
     return failures;
 }
 

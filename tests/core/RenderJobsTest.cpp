@@ -151,3 +151,40 @@ TEST(ParallelFor, NestedCallsFinishEvenWithOnePoolThread) {
         EXPECT_EQ(total, 4 * 10) << threads << " threads";
     }
 }
+
+// Later jobs that finish first still wait for the earlier ones to be delivered; each job runs once, and a
+// call from within a job runs its own jobs in turn instead of waiting for the threads it holds.
+TEST(SideBySide, DeliversInOrderWhateverOrderTheJobsFinishIn) {
+    constexpr int count = 6;
+    std::vector<std::atomic<int>> runs(count);
+    QList<int> delivered;
+    QThread *const caller = QThread::currentThread();
+    sideBySide(
+        count,
+        [&](int i) {
+            // The first job is the slowest.
+            if (i == 0)
+                QThread::msleep(50);
+            runs[size_t(i)]++;
+        },
+        [&](int i) {
+            EXPECT_EQ(QThread::currentThread(), caller);
+            EXPECT_EQ(runs[size_t(i)].load(), 1);
+            delivered.append(i);
+        });
+    EXPECT_EQ(delivered, QList<int>({0, 1, 2, 3, 4, 5}));
+    for (int i = 0; i < count; ++i)
+        EXPECT_EQ(runs[size_t(i)].load(), 1) << i;
+
+    std::atomic<int> inner = 0;
+    QList<int> outer;
+    sideBySide(
+        QThread::idealThreadCount() + 2,
+        [&](int) {
+            sideBySide(
+                3, [&](int j) { inner += j; }, [](int) {});
+        },
+        [&](int i) { outer.append(i); });
+    EXPECT_EQ(inner.load(), (QThread::idealThreadCount() + 2) * 3);
+    EXPECT_EQ(outer.size(), QThread::idealThreadCount() + 2);
+}

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 using namespace glyphon;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -119,8 +120,8 @@ TEST(RenderCache, EachPictureAndEdgeIsRenderedOnce) {
     EXPECT_TRUE(cache.squares(Image(), {32})[0].isNull());
 }
 
-// Sharing renders and encodes between the targets of a run changes nothing: every target written in one
-// run has the bytes it has when written alone.
+// Sharing renders and encodes between the targets of a run, written side by side, changes nothing: every
+// target written in one run has the bytes it has when written alone, and the reports come in order.
 TEST(SharedWork, EveryTargetWrittenTogetherMatchesItWrittenAlone) {
     GenerationInputs inputs;
     inputs.source = Image(testPicture(1024, 5));
@@ -130,11 +131,19 @@ TEST(SharedWork, EveryTargetWrittenTogetherMatchesItWrittenAlone) {
     inputs.effects.withTint = true;
     inputs.effects.colorSelection = Color{0.2, 0.4, 0.9, 1.0};
     QTemporaryDir together, alone;
+    const QList<Platform> platforms(allPlatforms.begin(), allPlatforms.end());
     {
         const Generation generation(inputs);
-        for (const Platform platform : allPlatforms)
-            EXPECT_TRUE(
-                writeTarget(platform, generation, together.path(), [](const Error &) {}).failures.isEmpty());
+        QList<Platform> reported;
+        writeTargets(
+            platforms, generation, together.path(),
+            [&](Platform platform, const WriteReport &report) {
+                reported.append(platform);
+                EXPECT_TRUE(report.failures.isEmpty()) << platformName(platform).toStdString();
+                EXPECT_GT(report.written, 0) << platformName(platform).toStdString();
+            },
+            [](const Error &error) { ADD_FAILURE() << error.description().toStdString(); });
+        EXPECT_EQ(reported, platforms);
     }
     for (const Platform platform : allPlatforms) {
         const Generation generation(inputs);
@@ -145,4 +154,40 @@ TEST(SharedWork, EveryTargetWrittenTogetherMatchesItWrittenAlone) {
     for (auto it = a.cbegin(); it != a.cend(); ++it)
         EXPECT_TRUE(it.value() == b.value(it.key())) << it.key().toStdString();
     EXPECT_GT(a.size(), 100);
+}
+
+// Targets that fail and targets that succeed, written side by side: each failure reaches the sink in the
+// order of the platforms, before its target's report, as one target after another would give them.
+TEST(SharedWork, FailuresOfTargetsWrittenSideBySideComeInTheirOrder) {
+    GenerationInputs inputs;
+    inputs.source = Image(testPicture(256, 3));
+    QTemporaryDir dir;
+    // A file where a target's folder belongs: that target writes nothing.
+    const QList<Platform> blocked{Platform::IOS, Platform::Linux, Platform::Web};
+    for (const Platform platform : blocked) {
+        QFile stone(QDir(dir.path()).filePath(targetFolder(platform)));
+        ASSERT_TRUE(stone.open(QIODevice::WriteOnly));
+    }
+    const QList<Platform> platforms(allPlatforms.begin(), allPlatforms.end());
+    QStringList events;
+    const Generation generation(inputs);
+    writeTargets(
+        platforms, generation, dir.path(),
+        [&](Platform platform, const WriteReport &report) {
+            events.append(u"report "_s + platformName(platform) + u' ' +
+                          QString::number(report.failures.size()));
+        },
+        // Named by the target's folder the failing path lies in.
+        [&](const Error &error) {
+            events.append(u"failure "_s + QDir(dir.path()).relativeFilePath(error.path).section(u'/', 0, 0));
+        });
+
+    QStringList expected;
+    for (const Platform platform : platforms) {
+        const bool fails = blocked.contains(platform);
+        if (fails)
+            expected.append(u"failure "_s + targetFolder(platform));
+        expected.append(u"report "_s + platformName(platform) + (fails ? u" 1"_s : u" 0"_s));
+    }
+    EXPECT_EQ(events.join(u'\n').toStdString(), expected.join(u'\n').toStdString());
 }

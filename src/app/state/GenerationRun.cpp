@@ -2,6 +2,7 @@
 
 #include "StateField.h"
 #include "check/IconCheck.h"
+#include "imaging/ParallelFor.h"
 #include "writers/Generation.h"
 
 #include <QDir>
@@ -14,10 +15,12 @@ namespace glyphon {
 
 namespace {
 
-// The one place a run meets the writers.
-PlatformOutcome writePlatformSet(Platform platform, const Generation &generation, const QString &folder) {
-    // The default sink prints each failure's documented line as it happens.
-    const WriteReport report = writeTarget(platform, generation, folder);
+// The one place a run meets the writers: the target written and, when it wrote anything, checked. Its
+// failures are kept for the caller to print in turn.
+PlatformOutcome writePlatformSet(Platform platform, const Generation &generation, const QString &folder,
+                                 QList<Error> &failures) {
+    const WriteReport report = writeTarget(platform, generation, folder, [](const Error &) {});
+    failures = report.failures;
     PlatformOutcome outcome;
     outcome.filesWritten = report.written;
     for (const Error &failure : report.failures)
@@ -37,11 +40,22 @@ PlatformOutcome writePlatformSet(Platform platform, const Generation &generation
     return outcome;
 }
 
+// The platforms side by side, each outcome handed on in the order of the list, its failures printed then.
 void writeSets(QPromise<PlatformOutcome> &promise, const GenerationInputs &inputs, const QString &folder,
                const QList<Platform> &platforms) {
     const Generation generation(inputs);
-    for (Platform platform : platforms)
-        promise.addResult(writePlatformSet(platform, generation, folder));
+    std::vector<PlatformOutcome> outcomes(size_t(platforms.size()));
+    std::vector<QList<Error>> failures(size_t(platforms.size()));
+    sideBySide(
+        int(platforms.size()),
+        [&](int i) {
+            outcomes[size_t(i)] = writePlatformSet(platforms.at(i), generation, folder, failures[size_t(i)]);
+        },
+        [&](int i) {
+            for (const Error &failure : failures[size_t(i)])
+                printFailure(failure);
+            promise.addResult(outcomes[size_t(i)]);
+        });
 }
 
 } // namespace

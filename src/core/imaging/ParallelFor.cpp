@@ -6,6 +6,7 @@
 #include <QWaitCondition>
 #include <atomic>
 #include <memory>
+#include <vector>
 
 namespace glyphon {
 
@@ -49,6 +50,17 @@ QThreadPool *enginePool() {
     return pool;
 }
 
+// Whole jobs run here, apart from the engine's threads: a job waits for its parallelFor batches, and on
+// the engine's pool it would hold a thread its own batch could use.
+QThreadPool *jobPool() {
+    static QThreadPool *const pool = [] {
+        auto *made = new QThreadPool;
+        made->setMaxThreadCount(QThread::idealThreadCount());
+        return made;
+    }();
+    return pool;
+}
+
 } // namespace
 
 void parallelFor(int count, const std::function<void(int)> &body) {
@@ -67,6 +79,43 @@ void parallelFor(int count, const std::function<void(int)> &body) {
     QMutexLocker lock(&batch->mutex);
     while (batch->finished < count)
         batch->allDone.wait(&batch->mutex);
+}
+
+void sideBySide(int count, const std::function<void(int)> &job, const std::function<void(int)> &deliver) {
+    if (count <= 0)
+        return;
+    QThreadPool *pool = jobPool();
+    if (pool->contains(QThread::currentThread())) {
+        for (int i = 0; i < count; ++i) {
+            job(i);
+            deliver(i);
+        }
+        return;
+    }
+    struct Progress {
+        QMutex mutex;
+        QWaitCondition changed;
+        std::vector<bool> done;
+    };
+    // Shared, as a job may still be leaving the mutex when the last delivery returns.
+    const auto progress = std::make_shared<Progress>();
+    progress->done.assign(size_t(count), false);
+    // Queued in order, so the first jobs, delivered first, also start first.
+    for (int i = 0; i < count; ++i)
+        pool->start([progress, &job, i] {
+            job(i);
+            const QMutexLocker lock(&progress->mutex);
+            progress->done[size_t(i)] = true;
+            progress->changed.wakeAll();
+        });
+    for (int i = 0; i < count; ++i) {
+        {
+            QMutexLocker lock(&progress->mutex);
+            while (!progress->done[size_t(i)])
+                progress->changed.wait(&progress->mutex);
+        }
+        deliver(i);
+    }
 }
 
 } // namespace glyphon

@@ -4,10 +4,12 @@
 #include "NewTargets.h"
 #include "RenderJobs.h"
 #include "SetWriter.h"
+#include "imaging/ParallelFor.h"
 
 #include <QRegularExpression>
 #include <map>
 #include <mutex>
+#include <vector>
 
 namespace glyphon {
 
@@ -57,6 +59,23 @@ Image Generation::processedWithout(bool roundedCorners, bool padding) const {
     if (made.isNull())
         made = applyEffects(m_inputs.source, effects);
     return made;
+}
+
+void writeTargets(const QList<Platform> &platforms, const Generation &generation, const QString &outputFolder,
+                  const std::function<void(Platform, const WriteReport &)> &written,
+                  const FailureSink &sink) {
+    std::vector<WriteReport> reports(size_t(platforms.size()));
+    sideBySide(
+        int(platforms.size()),
+        [&](int i) {
+            reports[size_t(i)] = writeTarget(platforms.at(i), generation, outputFolder, [](const Error &) {});
+        },
+        [&](int i) {
+            for (const Error &failure : reports[size_t(i)].failures)
+                sink(failure);
+            if (written)
+                written(platforms.at(i), reports[size_t(i)]);
+        });
 }
 
 WriteReport writeTarget(Platform platform, const Generation &generation, const QString &outputFolder,

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -76,6 +77,13 @@ private:
 // Writes one target below outputFolder; each failure goes to the sink as it happens and into the report.
 WriteReport writeTarget(Platform platform, const Generation &generation, const QString &outputFolder,
                         const FailureSink &sink = printFailure);
+
+// Writes the targets side by side, each as writeTarget does. On the calling thread and in the order of
+// `platforms`, as soon as a target and every one before it are written, its failures go to the sink and
+// its report to `written`: the same lines in the same order as one target after another.
+void writeTargets(const QList<Platform> &platforms, const Generation &generation, const QString &outputFolder,
+                  const std::function<void(Platform, const WriteReport &)> &written,
+                  const FailureSink &sink = printFailure);
 
 // The folder below the output folder that holds everything the target writes.
 QString targetFolder(Platform platform);

@@ -56,7 +56,7 @@ Result<QByteArray> icnsBytes(const Image &picture, SharedWork &shared) {
     QList<QImage> pictures;
     parallelFor(2, [&](int job) {
         if (job == 0)
-            pngs.encode(canvas, PngColour::Rgba);
+            static_cast<void>(pngs.encode(canvas, PngColour::Rgba));
         else
             pictures = renderSquares(Image(canvas), edges);
     });
