@@ -1,3 +1,4 @@
+#include "imaging/RenderCache.h"
 #include "imaging/Resampler.h"
 #include "imaging/SourceLoader.h"
 #include "imaging/SvgEffects.h"
@@ -335,6 +336,10 @@ TEST(MaskableVariant, NothingButTheFillOutsideTheSafeCircle) {
             EXPECT_TRUE(isOpaque(made)) << name;
             const SafeZoneCheck check = checkSafeZone(made.bitmap(), tealPixel);
             EXPECT_EQ(check.strayPixels, 0) << name << " at " << edge;
+            // The run's shared renders give the same picture.
+            RenderCache renders;
+            EXPECT_TRUE(maskableVariant(art, teal, edge, &renders).bitmap() == made.bitmap())
+                << name << " at " << edge;
         }
     const Image sameSize = maskableVariant(Image(test::iconPicture(300)), teal);
     EXPECT_EQ(sameSize.bitmap().size(), QSize(300, 300));

@@ -1,6 +1,7 @@
 #include "Variants.h"
 
 #include "ParallelFor.h"
+#include "RenderCache.h"
 #include "Resampler.h"
 
 #include <QPainter>
@@ -349,7 +350,7 @@ Image maskableVariant(const Image &art, const Color &background) {
     return made.isNull() ? made : Image(made.bitmap(), art.size());
 }
 
-Image maskableVariant(const Image &art, const Color &background, int edge) {
+Image maskableVariant(const Image &art, const Color &background, int edge, RenderCache *renders) {
     if (art.isNull() || edge < 1)
         return {};
     QImage canvas(edge, edge, QImage::Format_ARGB32_Premultiplied);
@@ -375,9 +376,14 @@ Image maskableVariant(const Image &art, const Color &background, int edge) {
     int inner = int(std::floor(scale * edge));
     inner -= (edge - inner) % 2; // centred on whole pixels
     if (inner >= 1) {
-        SourceLevels levels(art.bitmap());
-        levels.prepare({QSize(inner, inner)});
-        const QImage scaled = levels.render(inner, inner);
+        QImage scaled;
+        if (renders) {
+            scaled = renders->squares(art, {inner}).constFirst();
+        } else {
+            SourceLevels levels(art.bitmap());
+            levels.prepare({QSize(inner, inner)});
+            scaled = levels.render(inner, inner);
+        }
         if (scaled.isNull())
             return {};
         QPainter painter(&canvas);

@@ -7,6 +7,8 @@
 
 namespace glyphon {
 
+class RenderCache;
+
 // The pictures the newer targets derive from one source, besides the source itself. Each keeps the
 // source's pixel size unless it says otherwise.
 
@@ -67,9 +69,10 @@ Placement centredPlacement(int canvasEdge, double fraction);
 
 // The picture for a maskable web icon: the art scaled about the centre (never enlarged) until everything it
 // covers lies inside the central circle 80 % of the edge across, the part every mask shape keeps, on an
-// opaque square of the background colour. Square, of the art's size or `edge` pixels.
+// opaque square of the background colour. Square, of the art's size or `edge` pixels; the art's render
+// is taken from `renders` when given, the same pixels, made once per run and spread over the cores.
 Image maskableVariant(const Image &art, const Color &background);
-Image maskableVariant(const Image &art, const Color &background, int edge);
+Image maskableVariant(const Image &art, const Color &background, int edge, RenderCache *renders = nullptr);
 
 // True when no pixel of the picture is transparent at all.
 bool isOpaque(const Image &image);

@@ -64,8 +64,9 @@ Icons makeIcons(const Generation &generation) {
     const std::function<void()> jobs[] = {
         [&] { icons.large = png(anyRenders[0], largeEdge, shared.pngs); },
         [&] {
-            icons.maskable = png(maskableVariant(unrounded, inputs.background, largeEdge).bitmap(), largeEdge,
-                                 shared.pngs);
+            icons.maskable =
+                png(maskableVariant(unrounded, inputs.background, largeEdge, &shared.renders).bitmap(),
+                    largeEdge, shared.pngs);
         },
         [&] { icons.small = png(anyRenders[1], smallEdge, shared.pngs); },
         [&] {
