@@ -299,3 +299,45 @@ TEST(Resampler, OddSourcesRenderCloseToTheFullSource) {
         }
     }
 }
+
+// Only the part of a level that holds anything is summed; what comes out must be what summing all of it
+// gives. The same art with a faint speck in each corner has bounds as large as the canvas: the renders
+// agree bit for bit everywhere the specks' filter does not reach.
+TEST(Resampler, ArtOnAClearMarginRendersAsIfTheWholeCanvasWereSummed) {
+    QImage art = premultipliedCanvas(1000, 1000);
+    art.fill(Qt::transparent);
+    QPainter painter(&art);
+    painter.drawImage(QPoint(137, 200), noise(474, 750));
+    painter.end();
+    QImage specked = art.copy();
+    for (const QPoint corner : {QPoint(0, 0), QPoint(999, 0), QPoint(0, 999), QPoint(999, 999)})
+        specked.setPixel(corner, qRgba(0, 0, 0, 1));
+
+    SourceLevels levels(art), full(specked);
+    levels.prepare({QSize(1, 1)});
+    full.prepare({QSize(1, 1)});
+    for (const int edge : {1000, 824, 512, 333, 100, 37, 16}) {
+        const QImage a = levels.render(edge, edge, true), b = full.render(edge, edge, true);
+        ASSERT_EQ(a.size(), QSize(edge, edge));
+        const int reach = 6;
+        int compared = 0;
+        for (int y = 0; y < edge; ++y)
+            for (int x = 0; x < edge; ++x) {
+                const bool nearCorner =
+                    std::min(x, edge - 1 - x) < reach && std::min(y, edge - 1 - y) < reach;
+                if (nearCorner)
+                    continue;
+                ++compared;
+                ASSERT_EQ(a.pixel(x, y), b.pixel(x, y)) << edge << " at " << x << ", " << y;
+            }
+        EXPECT_EQ(compared, edge * edge - 4 * reach * reach);
+    }
+
+    QImage clear = premultipliedCanvas(300, 300);
+    clear.fill(Qt::transparent);
+    const QImage nothing = resample(clear, 100, 100);
+    ASSERT_FALSE(nothing.isNull());
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x)
+            ASSERT_EQ(nothing.pixel(x, y), 0u) << x << ", " << y;
+}

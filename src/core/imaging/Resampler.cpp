@@ -159,10 +159,10 @@ void verticalRow(const float *const *rows, const float *weights, int count, int 
 
 // One output row of the horizontal pass. The colour channels are held to the alpha so the result
 // stays valid premultiplied ARGB; rounding after that keeps them there.
-void horizontalRow(const float *middle, const AxisFilter &filter, int width, uchar *out) {
+void horizontalRow(const float *middle, const AxisFilter &filter, int from, int to, uchar *out) {
     const int count = filter.count;
     const Pixel zero = {}, top = zero + 255.0f;
-    for (int x = 0; x < width; ++x) {
+    for (int x = from; x < to; ++x) {
         const float *pixels = middle + size_t(filter.first[size_t(x)]) * 4;
         const Pixel *weights = &filter.spread[size_t(x) * size_t(count)];
         // Four sums in flight, so the adds do not wait on each other's latency.
@@ -197,31 +197,79 @@ struct Rows {
     int width;
 };
 
-// Rows [from, to) of a render of `level` at the size of `out`.
-void renderRows(const QImage &level, const AxisFilter &horizontal, const AxisFilter &vertical,
-                const Rows &out, int from, int to) {
-    const int length = level.width() * 4;
+// Rows [from, to) of a render of `level` at the size of `out`. Only the level's pixels within `bounds`
+// are read: outside them every tap is zero, so the columns and rows that see nothing else come out clear
+// without being summed, the same values the sums would give. A picture on a margin (the .icns grid, a
+// padding, art narrower than its square) costs only its own area.
+void renderRows(const QImage &level, const SourceLevels::Bounds &bounds, const AxisFilter &horizontal,
+                const AxisFilter &vertical, const Rows &out, int from, int to) {
     const int count = vertical.count;
+    const int length = (bounds.right - bounds.left) * 4;
+    const size_t offset = size_t(bounds.left) * 4;
+    // The output columns whose taps reach into the bounds; `first` grows with the column.
+    int leftmost = 0, rightmost = out.width;
+    while (leftmost < rightmost && horizontal.first[size_t(leftmost)] + horizontal.count <= bounds.left)
+        ++leftmost;
+    while (rightmost > leftmost && horizontal.first[size_t(rightmost - 1)] >= bounds.right)
+        --rightmost;
     // A ring of converted level rows: any `count` consecutive rows land in different slots.
     std::vector<float> converted(size_t(count) * size_t(length));
     std::vector<int> held(static_cast<size_t>(count), -1);
-    std::vector<float> middle(static_cast<size_t>(length));
+    // Zero outside the bounds, where nothing is written.
+    std::vector<float> middle(static_cast<size_t>(level.width()) * 4);
     std::vector<const float *> rows(static_cast<size_t>(count));
     for (int y = from; y < to; ++y) {
+        uchar *line = out.row(y);
         const int first = vertical.first[size_t(y)];
+        if (length == 0 || leftmost == rightmost || first + count <= bounds.top || first >= bounds.bottom) {
+            std::memset(line, 0, size_t(out.width) * 4);
+            continue;
+        }
         for (int k = 0; k < count; ++k) {
             const int row = first + k;
             const size_t slot = size_t(row % count);
             float *floats = &converted[slot * size_t(length)];
             if (held[slot] != row) {
-                toFloats(level.constScanLine(row), floats, length);
+                toFloats(level.constScanLine(row) + offset, floats, length);
                 held[slot] = row;
             }
             rows[size_t(k)] = floats;
         }
-        verticalRow(rows.data(), &vertical.real[size_t(y) * size_t(count)], count, length, middle.data());
-        horizontalRow(middle.data(), horizontal, out.width, out.row(y));
+        verticalRow(rows.data(), &vertical.real[size_t(y) * size_t(count)], count, length,
+                    middle.data() + offset);
+        std::memset(line, 0, size_t(leftmost) * 4);
+        horizontalRow(middle.data(), horizontal, leftmost, rightmost, line);
+        std::memset(line + size_t(rightmost) * 4, 0, size_t(out.width - rightmost) * 4);
     }
+}
+
+// The rectangle holding every pixel of the picture that is not fully clear (premultiplied: not zero).
+SourceLevels::Bounds contentBounds(const QImage &image) {
+    SourceLevels::Bounds bounds{image.width(), image.height(), 0, 0};
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *row = reinterpret_cast<const quint32 *>(image.constScanLine(y));
+        int left = 0;
+        while (left < image.width() && row[left] == 0)
+            ++left;
+        if (left == image.width())
+            continue;
+        int right = image.width();
+        while (row[right - 1] == 0)
+            --right;
+        bounds.left = std::min(bounds.left, left);
+        bounds.right = std::max(bounds.right, right);
+        bounds.top = std::min(bounds.top, y);
+        bounds.bottom = y + 1;
+    }
+    if (bounds.right <= bounds.left)
+        return {};
+    return bounds;
+}
+
+// A level's bounds from those of the level it halves: every block with a pixel inside lies inside. It
+// may hold a block that rounds to clear, which only costs that block's sums.
+SourceLevels::Bounds halvedBounds(const SourceLevels::Bounds &bounds) {
+    return {bounds.left / 2, bounds.top / 2, (bounds.right + 1) / 2, (bounds.bottom + 1) / 2};
 }
 
 // Four ARGB32 pixels as one value, for the same reason as Pixel.
@@ -334,7 +382,8 @@ bool fitsRatio(QSize source, int depth, QSize target) {
 
 } // namespace
 
-SourceLevels::SourceLevels(const QImage &source) : m_levels{premultiplied(source)} {}
+SourceLevels::SourceLevels(const QImage &source)
+    : m_levels{premultiplied(source)}, m_bounds{contentBounds(m_levels.front())} {}
 
 void SourceLevels::prepare(const QList<QSize> &targets) {
     QSize smallest;
@@ -356,6 +405,7 @@ void SourceLevels::prepare(const QList<QSize> &targets) {
         forRowBands(next.height(), qint64(next.width()) * next.height(),
                     [&](int from, int to) { halveRows(level, across, down, rows, from, to); });
         m_levels.push_back(std::move(next));
+        m_bounds.push_back(halvedBounds(m_bounds.back()));
     }
 }
 
@@ -385,8 +435,9 @@ QImage SourceLevels::render(int width, int height, bool spread) const {
                                     : axisFilter(down.count, down.span(), height);
     const qint64 work = spread ? qint64(level.width()) * height * vertical.count : 0;
     const Rows rows(out);
+    const Bounds &bounds = m_bounds[size_t(depth)];
     forRowBands(height, work,
-                [&](int from, int to) { renderRows(level, horizontal, vertical, rows, from, to); });
+                [&](int from, int to) { renderRows(level, bounds, horizontal, vertical, rows, from, to); });
     return out;
 }
 

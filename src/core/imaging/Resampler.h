@@ -27,8 +27,14 @@ public:
     // The prepared reduction `depth` halvings deep (ceil(edge / 2^depth) pixels), or null.
     QImage level(int depth) const;
 
+    // The rectangle of a level outside which every pixel is clear (0 … width, 0 … height, half-open).
+    struct Bounds {
+        int left = 0, top = 0, right = 0, bottom = 0;
+    };
+
 private:
     std::vector<QImage> m_levels;
+    std::vector<Bounds> m_bounds;
 };
 
 // The one place pixels are resampled: the whole premultiplied source scaled to fill width × height
