@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 
 namespace glyphon {
@@ -279,27 +280,45 @@ Image tintedForeground(const Foreground &foreground) {
 
 Image tintedFromDark(const Image &art) {
     const QImage straight = art.bitmap().convertToFormat(QImage::Format_ARGB32);
-    int lightest = 0;
+    QImage out(straight.size(), QImage::Format_ARGB32_Premultiplied);
+    if (out.isNull())
+        return art;
     const int width = straight.width();
-    for (int y = 0; y < straight.height(); ++y) {
-        const auto *row = reinterpret_cast<const QRgb *>(straight.constScanLine(y));
-        for (int x = 0; x < width; ++x)
-            if (qAlpha(row[x]) >= 128)
-                lightest = std::max(lightest, luma(row[x]));
-    }
+    const int height = straight.height();
+    std::atomic<int> lightest = 0;
+    forRows(height, [&](int first, int last) {
+        int band = 0;
+        for (int y = first; y < last; ++y) {
+            const auto *row = reinterpret_cast<const QRgb *>(straight.constScanLine(y));
+            for (int x = 0; x < width; ++x)
+                if (qAlpha(row[x]) >= 128)
+                    band = std::max(band, luma(row[x]));
+        }
+        for (int seen = lightest.load(); band > seen && !lightest.compare_exchange_weak(seen, band);) {
+        }
+    });
     // A mark too dark to stretch (black ink) is shown as its silhouette.
     std::array<float, 256> stretched{};
     for (int level = 0; level < 256; ++level)
-        stretched[size_t(level)] = lightest < 51 ? 1.0f : std::min(1.0f, float(level) / float(lightest));
-    const float last = float(std::max(1, straight.height() - 1));
-    return mapStraight(
-        art,
-        [&](QRgb p, int y) {
+        stretched[size_t(level)] =
+            lightest < 51 ? 1.0f : std::min(1.0f, float(level) / float(lightest.load()));
+    const float last = float(std::max(1, height - 1));
+    forRows(height, [&](int first, int end) {
+        // The shade is the same along a row: each row's 256 grey levels are worked out once.
+        std::array<int, 256> levels{};
+        for (int y = first; y < end; ++y) {
             const float shade = 1.0f - 0.3f * float(y) / last;
-            const int level = int(stretched[size_t(luma(p))] * shade * 255.0f + 0.5f);
-            return qRgba(level, level, level, qAlpha(p));
-        },
-        straight);
+            for (int level = 0; level < 256; ++level)
+                levels[size_t(level)] = int(stretched[size_t(level)] * shade * 255.0f + 0.5f);
+            const auto *in = reinterpret_cast<const QRgb *>(straight.constScanLine(y));
+            auto *row = reinterpret_cast<QRgb *>(out.scanLine(y));
+            for (int x = 0; x < width; ++x) {
+                const int level = levels[size_t(luma(in[x]))];
+                row[x] = qPremultiply(qRgba(level, level, level, qAlpha(in[x])));
+            }
+        }
+    });
+    return Image(out, art.size());
 }
 
 Image tintedVariant(const Image &art) {
