@@ -37,27 +37,26 @@ struct Batch {
     }
 };
 
+// A pool of its own, a thread per core, never torn down (threads may still run at exit).
+QThreadPool *poolOfCores() {
+    auto *made = new QThreadPool;
+    made->setMaxThreadCount(QThread::idealThreadCount());
+    return made;
+}
+
 // The engine's own threads. Qt splits a large QImage conversion over its global pool and waits for the
 // parts; a thread of ours that waits for another's picture (a once-made render, say) while that one
 // converts would, on the global pool, hold a thread those parts need, and with every thread so held the
 // run would never end.
 QThreadPool *enginePool() {
-    static QThreadPool *const pool = [] {
-        auto *made = new QThreadPool;
-        made->setMaxThreadCount(QThread::idealThreadCount());
-        return made;
-    }();
+    static QThreadPool *const pool = poolOfCores();
     return pool;
 }
 
 // Whole jobs run here, apart from the engine's threads: a job waits for its parallelFor batches, and on
 // the engine's pool it would hold a thread its own batch could use.
 QThreadPool *jobPool() {
-    static QThreadPool *const pool = [] {
-        auto *made = new QThreadPool;
-        made->setMaxThreadCount(QThread::idealThreadCount());
-        return made;
-    }();
+    static QThreadPool *const pool = poolOfCores();
     return pool;
 }
 
