@@ -368,10 +368,3 @@ BENCHMARK(AppearancesAfterAChange)
 } // namespace
 
 BENCHMARK_MAIN();
-namespace {
-void FivePlusApple(benchmark::State &state) {
-    writeRun(state, {Platform::MacOS, Platform::IOS, Platform::WatchOS, Platform::Android, Platform::Web,
-                     Platform::IOSSingle, Platform::WatchOSSingle, Platform::IconComposer, Platform::MacOSIcns});
-}
-BENCHMARK(FivePlusApple)->ArgsProduct({{1024}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime();
-}
