@@ -2,6 +2,7 @@
 #include "imaging/PngCache.h"
 #include "imaging/RenderCache.h"
 #include "imaging/Resampler.h"
+#include "imaging/Variants.h"
 #include "writers/Generation.h"
 
 #include <QDir>
@@ -73,6 +74,29 @@ TEST(PngCache, EqualPicturesShareOneEncodeAndOthersGetTheirOwn) {
     // Nothing to encode stays a failure, and is not remembered as a picture.
     EXPECT_FALSE(cache.encode(QImage(), PngColour::Rgba));
     EXPECT_EQ(*encodePng(picture, PngColour::Rgba, nullptr), fresh);
+}
+
+// A picture filled with a ground as it is encoded: the bytes of the filled copy, made once per picture
+// and ground. Over black nothing is filled, and a picture with clear parts still gives the bytes its
+// black-filled copy gives, in both colour types without alpha.
+TEST(PngCache, APictureShownOverAGroundIsTheFilledPictureEncodedOnce) {
+    PngCache cache;
+    const QImage picture = testPicture(200, 2);
+    const Color teal{0.0, 0.5, 0.5, 1.0}, black{0.0, 0.0, 0.0, 1.0};
+    for (const PngColour colour : {PngColour::Rgb, PngColour::Grey})
+        for (const Color &ground : {teal, black})
+            EXPECT_EQ(*cache.encodeOver(picture, colour, ground),
+                      *encodePng(flattenOnto(Image(picture), ground).bitmap(), colour))
+                << int(colour) << " over " << ground.red;
+    EXPECT_EQ(cache.reused(), 0);
+    // Asked again, as the same image or as a copy of its pixels: the same bytes, not made again.
+    const QByteArray overTeal = *cache.encodeOver(picture, PngColour::Rgb, teal);
+    EXPECT_EQ(*cache.encodeOver(picture.copy(), PngColour::Rgb, teal), overTeal);
+    EXPECT_EQ(cache.reused(), 2);
+    // Another ground is another file; the picture as it is, without a ground, is one too.
+    EXPECT_NE(*cache.encodeOver(picture, PngColour::Rgb, Color{0.5, 0.5, 0.5, 1.0}), overTeal);
+    EXPECT_EQ(*cache.encode(picture, PngColour::Rgb), *encodePng(picture, PngColour::Rgb));
+    EXPECT_EQ(cache.reused(), 2);
 }
 
 TEST(PngCache, ManyThreadsAskingForOnePictureGetOneEncode) {

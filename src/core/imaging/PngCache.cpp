@@ -1,12 +1,17 @@
 #include "PngCache.h"
 
+#include "Variants.h"
+
 #include <QHash>
 #include <QMutex>
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <libdeflate.h>
+#include <map>
 #include <mutex>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 namespace glyphon {
@@ -28,6 +33,12 @@ quint32 checksum(const QImage &image) {
     return crc;
 }
 
+// The ground's channels as flattenOnto fills with them: two grounds alike here fill alike.
+QRgb groundBytes(const Color &ground) {
+    const auto channel = [](double value) { return int(std::clamp(value, 0.0, 1.0) * 255.0 + 0.5); };
+    return qRgb(channel(ground.red), channel(ground.green), channel(ground.blue));
+}
+
 bool samePixels(const QImage &a, const QImage &b) {
     if (a.size() != b.size())
         return false;
@@ -46,48 +57,84 @@ struct PngCache::State {
     struct Entry {
         QImage pixels;
         PngColour colour;
+        // The opaque ground the picture is shown over, as 0xffRRGGBB in the bytes it fills with; 0 for the
+        // picture as it is.
+        QRgb ground = 0;
         std::once_flag once;
         std::optional<Result<QByteArray>> bytes;
     };
 
+    // A picture asked for again as the same QImage (the same data, unchanged since) is found without
+    // reading its pixels.
+    using Identity = std::tuple<qint64, PngColour, QRgb>;
+
     QMutex mutex;
     QHash<quint32, std::vector<std::shared_ptr<Entry>>> byChecksum;
+    std::map<Identity, std::shared_ptr<Entry>> byIdentity;
     std::atomic<int> reused{0};
+
+    Result<QByteArray> encode(const QImage &image, PngColour colour, const std::optional<Color> &over);
 };
+
+Result<QByteArray> PngCache::State::encode(const QImage &image, PngColour colour,
+                                           const std::optional<Color> &over) {
+    const QRgb ground = over ? groundBytes(*over) : 0;
+    const auto make = [colour, &over, ground](const QImage &pixels) {
+        // Over black a picture shows its premultiplied channels, which is what the encoder writes for a
+        // colour type without alpha: nothing to fill.
+        if (!over || ground == qRgb(0, 0, 0))
+            return encodePng(pixels, colour);
+        return encodePng(flattenOnto(Image(pixels), *over).bitmap(), colour);
+    };
+    if (image.isNull())
+        return make(image);
+    const QImage pixels = premultiplied(image);
+    if (pixels.isNull())
+        return make(image);
+    const Identity identity{pixels.cacheKey(), colour, ground};
+    std::shared_ptr<Entry> entry;
+    {
+        const QMutexLocker lock(&mutex);
+        if (const auto known = byIdentity.find(identity); known != byIdentity.end())
+            entry = known->second;
+    }
+    bool found = entry != nullptr;
+    if (!entry) {
+        const quint32 crc = checksum(pixels);
+        const QMutexLocker lock(&mutex);
+        auto &candidates = byChecksum[crc];
+        for (const auto &candidate : candidates)
+            if (candidate->colour == colour && candidate->ground == ground &&
+                samePixels(candidate->pixels, pixels)) {
+                entry = candidate;
+                found = true;
+                break;
+            }
+        if (!entry) {
+            entry = std::make_shared<Entry>();
+            entry->pixels = pixels;
+            entry->colour = colour;
+            entry->ground = ground;
+            candidates.push_back(entry);
+        }
+        byIdentity.emplace(identity, entry);
+    }
+    if (found)
+        ++reused;
+    std::call_once(entry->once, [&] { entry->bytes = make(entry->pixels); });
+    return *entry->bytes;
+}
 
 PngCache::PngCache() : m_state(std::make_unique<State>()) {}
 
 PngCache::~PngCache() = default;
 
 Result<QByteArray> PngCache::encode(const QImage &image, PngColour colour) {
-    if (image.isNull())
-        return encodePng(image, colour);
-    const QImage pixels = premultiplied(image);
-    if (pixels.isNull())
-        return encodePng(image, colour);
-    const quint32 crc = checksum(pixels);
-    std::shared_ptr<State::Entry> entry;
-    bool found = false;
-    {
-        const QMutexLocker lock(&m_state->mutex);
-        auto &candidates = m_state->byChecksum[crc];
-        for (const auto &candidate : candidates)
-            if (candidate->colour == colour && samePixels(candidate->pixels, pixels)) {
-                entry = candidate;
-                found = true;
-                break;
-            }
-        if (!entry) {
-            entry = std::make_shared<State::Entry>();
-            entry->pixels = pixels;
-            entry->colour = colour;
-            candidates.push_back(entry);
-        }
-    }
-    if (found)
-        ++m_state->reused;
-    std::call_once(entry->once, [&] { entry->bytes = encodePng(entry->pixels, colour); });
-    return *entry->bytes;
+    return m_state->encode(image, colour, std::nullopt);
+}
+
+Result<QByteArray> PngCache::encodeOver(const QImage &image, PngColour colour, const Color &ground) {
+    return m_state->encode(image, colour, ground);
 }
 
 int PngCache::reused() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Color.h"
 #include "PngEncoder.h"
 
 #include <QByteArray>
@@ -22,6 +23,10 @@ public:
     PngCache &operator=(const PngCache &) = delete;
 
     Result<QByteArray> encode(const QImage &image, PngColour colour);
+    // The picture as it shows over the opaque ground, in a colour type without alpha (Rgb or Grey): the
+    // bytes of encode(flattenOnto(image, ground), colour), flattened as well as encoded once per picture
+    // and ground, so a picture that several sets fill alike is filled once.
+    Result<QByteArray> encodeOver(const QImage &image, PngColour colour, const Color &ground);
 
     // How many encodes were answered with earlier bytes.
     int reused() const;

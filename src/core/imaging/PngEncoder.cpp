@@ -87,17 +87,20 @@ void straightRow(const quint32 *in, uchar *out, int width) {
 // Flat art (icons, emoji) repeats its left neighbour so often that unfiltered rows compress best.
 // A sample of rows decides, by the picture alone: a clear margin (the .icns grid's, a padding) costs next
 // to nothing either way and would otherwise count a photograph in it as flat, which unfiltered at the
-// thorough level takes twice as long and comes out larger.
-bool looksFlat(const QImage &image) {
+// thorough level takes twice as long and comes out larger. Without alpha the picture is what it shows
+// over black: only the colour is compared, and a clear pixel is black like any other, so the decision
+// is the one its flattened copy gets.
+bool looksFlat(const QImage &image, bool withAlpha) {
+    const quint32 mask = withAlpha ? 0xffffffffu : 0x00ffffffu;
     qint64 same = 0;
     qint64 total = 0;
     const int step = qMax(1, image.height() / 64);
     for (int y = 0; y < image.height(); y += step) {
         const auto *row = reinterpret_cast<const quint32 *>(image.constScanLine(y));
         for (int x = 1; x < image.width(); ++x) {
-            if ((row[x] | row[x - 1]) == 0)
+            if (withAlpha && (row[x] | row[x - 1]) == 0)
                 continue;
-            same += row[x] == row[x - 1];
+            same += (row[x] & mask) == (row[x - 1] & mask);
             ++total;
         }
     }
@@ -220,7 +223,7 @@ Result<QByteArray> encodePng(const QImage &image, PngColour colour) {
     const Layout layout = layoutOf(colour);
     const auto toBytes = layout.toBytes;
     const size_t rowBytes = size_t(width) * size_t(layout.channels);
-    const bool flat = looksFlat(source);
+    const bool flat = looksFlat(source, colour == PngColour::Rgba || colour == PngColour::GreyAlpha);
 
     thread_local Scratch rowScratch, rawScratch, compressedScratch;
     // Converted rows, the current one and the one above it.

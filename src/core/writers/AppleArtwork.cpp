@@ -116,8 +116,11 @@ struct AppleArtwork::State {
             if (!picture)
                 return unrenderable(edge);
             const bool opaque = colour == PngColour::Rgb || colour == PngColour::Grey;
-            return encodePng(opaque ? flattenOnto(*picture, ground).bitmap() : picture->bitmap(), colour,
-                             pngs);
+            if (!opaque)
+                return encodePng(picture->bitmap(), colour, pngs);
+            if (pngs)
+                return pngs->encodeOver(picture->bitmap(), colour, ground);
+            return encodePng(flattenOnto(*picture, ground).bitmap(), colour);
         };
         switch (which) {
         case File::Any:

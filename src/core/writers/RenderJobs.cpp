@@ -17,7 +17,9 @@ Result<QByteArray> encode(const QImage &icon, IconEncoding encoding, const Color
     case IconEncoding::Png:
         return encodePng(icon, PngColour::Rgba, pngs);
     case IconEncoding::OpaquePng:
-        return encodePng(flattenOnto(Image(icon), background).bitmap(), PngColour::Rgb, pngs);
+        if (pngs)
+            return pngs->encodeOver(icon, PngColour::Rgb, background);
+        return encodePng(flattenOnto(Image(icon), background).bitmap(), PngColour::Rgb);
     case IconEncoding::Ico:
         return encodeIco(icon);
     }
