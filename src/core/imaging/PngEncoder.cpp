@@ -94,10 +94,11 @@ bool looksFlat(const QImage &image, bool withAlpha) {
     const quint32 mask = withAlpha ? 0xffffffffu : 0x00ffffffu;
     qint64 same = 0;
     qint64 total = 0;
+    const int width = image.width();
     const int step = qMax(1, image.height() / 64);
     for (int y = 0; y < image.height(); y += step) {
         const auto *row = reinterpret_cast<const quint32 *>(image.constScanLine(y));
-        for (int x = 1; x < image.width(); ++x) {
+        for (int x = 1; x < width; ++x) {
             if (withAlpha && (row[x] | row[x - 1]) == 0)
                 continue;
             same += (row[x] & mask) == (row[x - 1] & mask);

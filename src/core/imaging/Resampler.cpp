@@ -245,15 +245,16 @@ void renderRows(const QImage &level, const SourceLevels::Bounds &bounds, const A
 
 // The rectangle holding every pixel of the picture that is not fully clear (premultiplied: not zero).
 SourceLevels::Bounds contentBounds(const QImage &image) {
-    SourceLevels::Bounds bounds{image.width(), image.height(), 0, 0};
+    const int width = image.width();
+    SourceLevels::Bounds bounds{width, image.height(), 0, 0};
     for (int y = 0; y < image.height(); ++y) {
         const auto *row = reinterpret_cast<const quint32 *>(image.constScanLine(y));
         int left = 0;
-        while (left < image.width() && row[left] == 0)
+        while (left < width && row[left] == 0)
             ++left;
-        if (left == image.width())
+        if (left == width)
             continue;
-        int right = image.width();
+        int right = width;
         while (row[right - 1] == 0)
             --right;
         bounds.left = std::min(bounds.left, left);

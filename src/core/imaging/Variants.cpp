@@ -9,6 +9,7 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <vector>
 
 namespace glyphon {
 
@@ -120,21 +121,32 @@ struct Tone {
 // Luma and max − min are linear in the colour, so over premultiplied pixels they come out already
 // weighted by alpha, and no straight copy is needed.
 Tone toneOf(const QImage &premultiplied) {
-    Tone tone;
+    // The rows' sums are whole numbers, made side by side; they are added up in row order, as doubles,
+    // exactly as one pass would.
+    struct RowSums {
+        qint64 lightness = 0, colourfulness = 0, weight = 0;
+    };
     const int width = premultiplied.width();
-    for (int y = 0; y < premultiplied.height(); ++y) {
-        const auto *row = reinterpret_cast<const QRgb *>(premultiplied.constScanLine(y));
-        double lightness = 0.0, colourfulness = 0.0, weight = 0.0;
-        for (int x = 0; x < width; ++x) {
-            const QRgb p = row[x];
-            lightness += luma(p);
-            colourfulness +=
-                std::max({qRed(p), qGreen(p), qBlue(p)}) - std::min({qRed(p), qGreen(p), qBlue(p)});
-            weight += qAlpha(p);
+    std::vector<RowSums> rows(size_t(std::max(0, premultiplied.height())));
+    forRows(premultiplied.height(), [&](int first, int last) {
+        for (int y = first; y < last; ++y) {
+            const auto *row = reinterpret_cast<const QRgb *>(premultiplied.constScanLine(y));
+            RowSums sums;
+            for (int x = 0; x < width; ++x) {
+                const QRgb p = row[x];
+                sums.lightness += luma(p);
+                sums.colourfulness +=
+                    std::max({qRed(p), qGreen(p), qBlue(p)}) - std::min({qRed(p), qGreen(p), qBlue(p)});
+                sums.weight += qAlpha(p);
+            }
+            rows[size_t(y)] = sums;
         }
-        tone.lightness += lightness / 255.0;
-        tone.chroma += colourfulness / 255.0;
-        tone.weight += weight / 255.0;
+    });
+    Tone tone;
+    for (const RowSums &sums : rows) {
+        tone.lightness += double(sums.lightness) / 255.0;
+        tone.chroma += double(sums.colourfulness) / 255.0;
+        tone.weight += double(sums.weight) / 255.0;
     }
     if (tone.weight > 0.0) {
         tone.lightness /= tone.weight;
@@ -346,9 +358,10 @@ Image silhouette(const Image &art, Coverage coverage) {
     QImage shape = art.bitmap().convertToFormat(QImage::Format_ARGB32_Premultiplied);
     if (shape.isNull())
         return art;
+    const int width = shape.width();
     for (int y = 0; y < shape.height(); ++y) {
         auto *row = reinterpret_cast<QRgb *>(shape.scanLine(y));
-        for (int x = 0; x < shape.width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             const int level = coverage == Coverage::Alpha ? qAlpha(row[x]) : luma(row[x]);
             row[x] = qRgba(level, level, level, level);
         }
