@@ -325,8 +325,15 @@ Image tintedFromDark(const Image &art) {
             const auto *in = reinterpret_cast<const QRgb *>(straight.constScanLine(y));
             auto *row = reinterpret_cast<QRgb *>(out.scanLine(y));
             for (int x = 0; x < width; ++x) {
+                // Most of an icon is clear or opaque, where premultiplying changes nothing or clears all.
+                const int alpha = qAlpha(in[x]);
+                if (alpha == 0) {
+                    row[x] = 0;
+                    continue;
+                }
                 const int level = levels[size_t(luma(in[x]))];
-                row[x] = qPremultiply(qRgba(level, level, level, qAlpha(in[x])));
+                row[x] = alpha == 255 ? qRgb(level, level, level)
+                                      : qPremultiply(qRgba(level, level, level, alpha));
             }
         }
     });
