@@ -147,13 +147,20 @@ Image applyEffects(const Image &source, const EffectSettings &settings, EffectCa
         else
             scale = longer / canvasEdge;
     }
+    return applyEffectsAtScale(image, settings, scale);
+}
+
+Image applyEffectsAtScale(const Image &image, const EffectSettings &settings, double scale) {
+    Image result = image;
+    if (result.isNull())
+        return result;
     if (settings.withRoundedCorners)
-        image = roundCorners(image, settings.roundedCornersPx * scale);
+        result = roundCorners(result, settings.roundedCornersPx * scale);
     if (settings.withPadding)
-        image = paddedOrEmpty(image, settings.paddingPx * scale);
+        result = paddedOrEmpty(result, settings.paddingPx * scale);
     if (settings.withTint)
-        image = tintImage(image, settings.colorSelection, settings.tintOpacity);
-    return image;
+        result = tintImage(result, settings.colorSelection, settings.tintOpacity);
+    return result;
 }
 
 // Only the four corner squares are touched; each pixel there is scaled by the share of its area

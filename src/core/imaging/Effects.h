@@ -27,6 +27,10 @@ enum class EffectCanvas { Square, Proportional };
 Image applyEffects(const Image &source, const EffectSettings &settings,
                    EffectCanvas canvas = EffectCanvas::Square);
 
+// The effects in the pipeline's order on a picture already at its canvas, the radius and the padding
+// multiplied by `scale` (the canvas's edge over 1024): what applyEffects does after normalising.
+Image applyEffectsAtScale(const Image &image, const EffectSettings &settings, double scale);
+
 // The picture shrunk into a transparent margin of `padding` pixels (a negative or undefined one is none); a
 // margin that swallows it leaves an empty canvas of its size.
 Image paddedOrEmpty(const Image &image, double padding);

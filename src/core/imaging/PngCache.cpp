@@ -145,4 +145,10 @@ Result<QByteArray> encodePng(const QImage &image, PngColour colour, PngCache *ca
     return cache ? cache->encode(image, colour) : encodePng(image, colour);
 }
 
+Result<QByteArray> encodePngOver(const QImage &image, PngColour colour, const Color &ground,
+                                 PngCache *cache) {
+    return cache ? cache->encodeOver(image, colour, ground)
+                 : encodePng(flattenOnto(Image(image), ground).bitmap(), colour);
+}
+
 } // namespace glyphon

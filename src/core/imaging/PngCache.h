@@ -38,5 +38,7 @@ private:
 
 // The picture encoded through the cache when there is one, afresh when not.
 Result<QByteArray> encodePng(const QImage &image, PngColour colour, PngCache *cache);
+// The picture as it shows over the opaque ground, in a colour type without alpha, the same way.
+Result<QByteArray> encodePngOver(const QImage &image, PngColour colour, const Color &ground, PngCache *cache);
 
 } // namespace glyphon

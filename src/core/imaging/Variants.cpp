@@ -415,14 +415,8 @@ Image maskableVariant(const Image &art, const Color &background, int edge, Rende
     int inner = int(std::floor(scale * edge));
     inner -= (edge - inner) % 2; // centred on whole pixels
     if (inner >= 1) {
-        QImage scaled;
-        if (renders) {
-            scaled = renders->squares(art, {inner}).constFirst();
-        } else {
-            SourceLevels levels(art.bitmap());
-            levels.prepare({QSize(inner, inner)});
-            scaled = levels.render(inner, inner);
-        }
+        const QImage scaled =
+            renders ? renders->squares(art, {inner}).constFirst() : resample(art.bitmap(), inner, inner);
         if (scaled.isNull())
             return {};
         QPainter painter(&canvas);

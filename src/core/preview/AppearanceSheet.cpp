@@ -151,17 +151,7 @@ QImage reducedBitmap(const Image &picture) {
 // the radius and the padding scaled to its edge: the tiles need no more pixels than that, and a change of
 // the settings then costs the tiles alone instead of the effects on the whole source first.
 Image withEffectsAtBase(const Image &reduced, const EffectSettings &effects) {
-    Image image = reduced;
-    if (image.isNull())
-        return image;
-    const double scale = double(baseEdge) / 1024.0;
-    if (effects.withRoundedCorners)
-        image = roundCorners(image, effects.roundedCornersPx * scale);
-    if (effects.withPadding)
-        image = paddedOrEmpty(image, effects.paddingPx * scale);
-    if (effects.withTint)
-        image = tintImage(image, effects.colorSelection, effects.tintOpacity);
-    return image;
+    return applyEffectsAtScale(reduced, effects, double(baseEdge) / 1024.0);
 }
 
 // One picture at one edge, as a tile draws it.

@@ -116,11 +116,8 @@ struct AppleArtwork::State {
             if (!picture)
                 return unrenderable(edge);
             const bool opaque = colour == PngColour::Rgb || colour == PngColour::Grey;
-            if (!opaque)
-                return encodePng(picture->bitmap(), colour, pngs);
-            if (pngs)
-                return pngs->encodeOver(picture->bitmap(), colour, ground);
-            return encodePng(flattenOnto(*picture, ground).bitmap(), colour);
+            return opaque ? encodePngOver(picture->bitmap(), colour, ground, pngs)
+                          : encodePng(picture->bitmap(), colour, pngs);
         };
         switch (which) {
         case File::Any:

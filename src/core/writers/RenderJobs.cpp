@@ -3,7 +3,6 @@
 #include "imaging/IcoEncoder.h"
 #include "imaging/ParallelFor.h"
 #include "imaging/PngEncoder.h"
-#include "imaging/Variants.h"
 
 #include <algorithm>
 
@@ -17,9 +16,7 @@ Result<QByteArray> encode(const QImage &icon, IconEncoding encoding, const Color
     case IconEncoding::Png:
         return encodePng(icon, PngColour::Rgba, pngs);
     case IconEncoding::OpaquePng:
-        if (pngs)
-            return pngs->encodeOver(icon, PngColour::Rgb, background);
-        return encodePng(flattenOnto(Image(icon), background).bitmap(), PngColour::Rgb);
+        return encodePngOver(icon, PngColour::Rgb, background, pngs);
     case IconEncoding::Ico:
         return encodeIco(icon);
     }
