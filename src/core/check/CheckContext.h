@@ -133,10 +133,10 @@ void checkIcns(CheckContext &context, const QString &path, const QString &setFol
 // The picture sizes an ICO file holds, in order; nothing when its directory cannot be read.
 std::optional<QList<QSize>> icoSizes(const QByteArray &bytes);
 
-// "W×H", the way every message writes a pixel size.
 // Whether a file is named the way Apple touch icons are (apple-touch-icon….png, apple-icon….png).
 bool isTouchIconName(const QString &name);
 
+// "W×H", the way every message writes a pixel size.
 QString sizeText(QSize size);
 QString sizeText(int edge);
 
