@@ -341,3 +341,32 @@ TEST(Resampler, ArtOnAClearMarginRendersAsIfTheWholeCanvasWereSummed) {
         for (int x = 0; x < 100; ++x)
             ASSERT_EQ(nothing.pixel(x, y), 0u) << x << ", " << y;
 }
+
+// A window of a render is cut from the whole render: the same pixels, whether the window lies in the
+// middle, against an edge, over the clear margin or covers everything, and from whichever level.
+TEST(Resampler, AWindowHoldsExactlyThoseBitsOfTheWholeRender) {
+    QImage art = premultipliedCanvas(1000, 1000);
+    art.fill(Qt::transparent);
+    QPainter painter(&art);
+    painter.drawImage(QPoint(137, 200), noise(474, 750));
+    painter.end();
+    for (const QImage &source : {art, noise(640, 640)}) {
+        SourceLevels levels(source);
+        levels.prepare({QSize(1, 1)});
+        for (const int edge : {768, 288, 100, 16}) {
+            const QImage whole = levels.render(edge, edge, true);
+            const int quarter = edge / 4;
+            for (const QRect window :
+                 {QRect(quarter, quarter, edge - 2 * quarter, edge - 2 * quarter), QRect(0, 0, edge, edge),
+                  QRect(0, edge / 3, edge / 2, 5), QRect(edge - 7, 0, 7, edge), QRect(0, 0, 3, 3),
+                  QRect(edge - 1, edge - 1, 1, 1)}) {
+                const QImage part = levels.render(edge, edge, window, true);
+                ASSERT_EQ(part.size(), window.size()) << edge;
+                EXPECT_EQ(part, whole.copy(window)) << edge << " window " << window.x() << ", " << window.y()
+                                                    << " " << window.width() << " × " << window.height();
+            }
+            EXPECT_TRUE(levels.render(edge, edge, QRect(1, 1, edge, edge)).isNull());
+            EXPECT_TRUE(levels.render(edge, edge, QRect(0, 0, 0, 0)).isNull());
+        }
+    }
+}

@@ -144,6 +144,24 @@ TEST(RenderCache, EachPictureAndEdgeIsRenderedOnce) {
     EXPECT_TRUE(cache.squares(Image(), {32})[0].isNull());
 }
 
+// A part of a render is made once per edge and window, apart from the whole render at that edge, and
+// holds that render's pixels.
+TEST(RenderCache, PartsAreCutFromTheirRenderAndMadeOnceEach) {
+    RenderCache cache;
+    const Image picture(testPicture(300, 3));
+    const RenderCache::SquarePart middle{120, QRect(30, 30, 60, 60)};
+    const QList<QImage> parts =
+        cache.parts(picture, {middle, {120, QRect(0, 0, 120, 120)}, middle, {120, QRect(100, 0, 40, 10)}});
+    ASSERT_EQ(parts.size(), 4);
+    EXPECT_EQ(cache.reused(), 0);
+    EXPECT_EQ(parts[0].cacheKey(), parts[2].cacheKey());
+    EXPECT_EQ(parts[0], parts[1].copy(middle.window));
+    EXPECT_TRUE(parts[3].isNull()) << "a window reaching past the render";
+    // The whole square is the one squares() hands out; the middle is another render.
+    EXPECT_EQ(cache.squares(picture, {120})[0].cacheKey(), parts[1].cacheKey());
+    EXPECT_EQ(cache.reused(), 1);
+}
+
 // Sharing renders and encodes between the targets of a run, written side by side, changes nothing: every
 // target written in one run has the bytes it has when written alone, and the reports come in order.
 TEST(SharedWork, EveryTargetWrittenTogetherMatchesItWrittenAlone) {

@@ -6,8 +6,9 @@
 #include <QHash>
 #include <QMutex>
 #include <algorithm>
+#include <array>
 #include <atomic>
-#include <functional>
+#include <map>
 #include <mutex>
 #include <optional>
 
@@ -22,7 +23,8 @@ struct RenderCache::State {
         QImage bitmap;
         std::once_flag levelsOnce;
         std::optional<SourceLevels> levels;
-        QHash<int, std::shared_ptr<Render>> renders;
+        // By edge and window (left, top, width, height).
+        std::map<std::array<int, 5>, std::shared_ptr<Render>> renders;
     };
 
     QMutex mutex;
@@ -35,11 +37,31 @@ RenderCache::RenderCache() : m_state(std::make_unique<State>()) {}
 RenderCache::~RenderCache() = default;
 
 QList<QImage> RenderCache::squares(const Image &picture, const QList<int> &edges) {
-    QList<int> distinct;
+    QList<SquarePart> whole;
+    whole.reserve(edges.size());
     for (const int edge : edges)
-        if (edge >= 1 && !distinct.contains(edge))
-            distinct.append(edge);
-    std::sort(distinct.begin(), distinct.end(), std::greater<>());
+        whole.append({edge, QRect(0, 0, edge, edge)});
+    return parts(picture, whole);
+}
+
+QList<QImage> RenderCache::parts(const Image &picture, const QList<SquarePart> &wanted) {
+    const auto keyOf = [](const SquarePart &part) {
+        const QRect &w = part.window;
+        return std::array<int, 5>{part.edge, w.left(), w.top(), w.width(), w.height()};
+    };
+    const auto valid = [](const SquarePart &part) {
+        return part.edge >= 1 && !part.window.isEmpty() &&
+               QRect(0, 0, part.edge, part.edge).contains(part.window);
+    };
+    QList<SquarePart> distinct;
+    for (const SquarePart &part : wanted)
+        if (valid(part) && std::none_of(distinct.cbegin(), distinct.cend(),
+                                        [&](const SquarePart &seen) { return keyOf(seen) == keyOf(part); }))
+            distinct.append(part);
+    // Largest first, so a long render does not end up alone at the tail of the batch.
+    std::stable_sort(distinct.begin(), distinct.end(), [](const SquarePart &a, const SquarePart &b) {
+        return qint64(a.window.width()) * a.window.height() > qint64(b.window.width()) * b.window.height();
+    });
 
     QList<std::shared_ptr<State::Render>> renders;
     std::shared_ptr<State::Picture> source;
@@ -51,8 +73,8 @@ QList<QImage> RenderCache::squares(const Image &picture, const QList<int> &edges
             slot->bitmap = picture.bitmap();
         }
         source = slot;
-        for (const int edge : distinct) {
-            std::shared_ptr<State::Render> &render = source->renders[edge];
+        for (const SquarePart &part : distinct) {
+            std::shared_ptr<State::Render> &render = source->renders[keyOf(part)];
             if (render)
                 ++m_state->reused;
             else
@@ -72,17 +94,19 @@ QList<QImage> RenderCache::squares(const Image &picture, const QList<int> &edges
         // while the others, done with the small ones, wait. The rows come out the same either way.
         parallelFor(int(distinct.size()), [&](int i) {
             State::Render &render = *renders[i];
+            const SquarePart &part = distinct[i];
             std::call_once(render.once, [&] {
-                render.image = levels.render(distinct[i], distinct[i], distinct[i] >= 256);
+                render.image = levels.render(part.edge, part.edge, part.window, part.edge >= 256);
             });
         });
     }
 
     QList<QImage> results;
-    results.reserve(edges.size());
-    for (const int edge : edges) {
-        const qsizetype at = distinct.indexOf(edge);
-        results.append(at < 0 || !source ? QImage() : renders[at]->image);
+    results.reserve(wanted.size());
+    for (const SquarePart &part : wanted) {
+        const auto at = std::find_if(distinct.cbegin(), distinct.cend(),
+                                     [&](const SquarePart &seen) { return keyOf(seen) == keyOf(part); });
+        results.append(at == distinct.cend() || !source ? QImage() : renders[at - distinct.cbegin()]->image);
     }
     return results;
 }

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QRect>
 #include <memory>
 
 namespace glyphon {
@@ -24,6 +25,15 @@ public:
     // The picture at each edge, the missing ones rendered side by side, largest first. One entry per edge,
     // in order; a null image for an edge below 1 or where no picture could be made.
     QList<QImage> squares(const Image &picture, const QList<int> &edges);
+
+    // Parts of square renders: the pixels of `window` (within 0, 0, edge, edge) of the picture rendered at
+    // edge × edge, made once each like the whole squares, at the cost of the window alone. One entry per
+    // part, in order; a null image for an empty or outlying window.
+    struct SquarePart {
+        int edge = 0;
+        QRect window;
+    };
+    QList<QImage> parts(const Image &picture, const QList<SquarePart> &parts);
 
     // How many renders were answered with earlier pixels.
     int reused() const;

@@ -157,11 +157,12 @@ void verticalRow(const float *const *rows, const float *weights, int count, int 
     }
 }
 
-// One output row of the horizontal pass. The colour channels are held to the alpha so the result
-// stays valid premultiplied ARGB; rounding after that keeps them there.
+// Output columns [from, to) of the horizontal pass, written from `out` on. The colour channels are held
+// to the alpha so the result stays valid premultiplied ARGB; rounding after that keeps them there.
 void horizontalRow(const float *middle, const AxisFilter &filter, int from, int to, uchar *out) {
     const int count = filter.count;
     const Pixel zero = {}, top = zero + 255.0f;
+    out -= size_t(from) * 4;
     for (int x = from; x < to; ++x) {
         const float *pixels = middle + size_t(filter.first[size_t(x)]) * 4;
         const Pixel *weights = &filter.spread[size_t(x) * size_t(count)];
@@ -197,31 +198,41 @@ struct Rows {
     int width;
 };
 
-// Rows [from, to) of a render of `level` at the size of `out`. Only the level's pixels within `bounds`
-// are read: outside them every tap is zero, so the columns and rows that see nothing else come out clear
-// without being summed, the same values the sums would give. A picture on a margin (the .icns grid, a
-// padding, art narrower than its square) costs only its own area.
+// Rows [from, to) of a render of `level`, of which `out` holds the part inside `window`. Only the level's
+// pixels within `bounds` are read: outside them every tap is zero, so the columns and rows that see
+// nothing else come out clear without being summed, the same values the sums would give. A picture on a
+// margin (the .icns grid, a padding, art narrower than its square) costs only its own area, and a window
+// only the level pixels its own taps reach.
 void renderRows(const QImage &level, const SourceLevels::Bounds &bounds, const AxisFilter &horizontal,
-                const AxisFilter &vertical, const Rows &out, int from, int to) {
+                const AxisFilter &vertical, const QRect &window, const Rows &out, int from, int to) {
     const int count = vertical.count;
-    const int length = (bounds.right - bounds.left) * 4;
-    const size_t offset = size_t(bounds.left) * 4;
     // The output columns whose taps reach into the bounds; `first` grows with the column.
-    int leftmost = 0, rightmost = out.width;
+    int leftmost = window.left(), rightmost = window.right() + 1;
     while (leftmost < rightmost && horizontal.first[size_t(leftmost)] + horizontal.count <= bounds.left)
         ++leftmost;
     while (rightmost > leftmost && horizontal.first[size_t(rightmost - 1)] >= bounds.right)
         --rightmost;
+    // The level columns those outputs read, within the bounds.
+    const int firstColumn =
+        leftmost < rightmost ? std::max(bounds.left, horizontal.first[size_t(leftmost)]) : bounds.left;
+    const int lastColumn =
+        leftmost < rightmost
+            ? std::min(bounds.right, horizontal.first[size_t(rightmost - 1)] + horizontal.count)
+            : bounds.left;
+    const int length = std::max(0, lastColumn - firstColumn) * 4;
+    const size_t offset = size_t(firstColumn) * 4;
     // A ring of converted level rows: any `count` consecutive rows land in different slots.
     std::vector<float> converted(size_t(count) * size_t(length));
     std::vector<int> held(static_cast<size_t>(count), -1);
-    // Zero outside the bounds, where nothing is written.
+    // Zero outside the columns read, where nothing is written.
     std::vector<float> middle(static_cast<size_t>(level.width()) * 4);
     std::vector<const float *> rows(static_cast<size_t>(count));
+    const size_t before = size_t(leftmost - window.left()) * 4;
+    const size_t after = size_t(window.right() + 1 - rightmost) * 4;
     for (int y = from; y < to; ++y) {
-        uchar *line = out.row(y);
+        uchar *line = out.row(y - window.top());
         const int first = vertical.first[size_t(y)];
-        if (length == 0 || leftmost == rightmost || first + count <= bounds.top || first >= bounds.bottom) {
+        if (length == 0 || first + count <= bounds.top || first >= bounds.bottom) {
             std::memset(line, 0, size_t(out.width) * 4);
             continue;
         }
@@ -237,9 +248,9 @@ void renderRows(const QImage &level, const SourceLevels::Bounds &bounds, const A
         }
         verticalRow(rows.data(), &vertical.real[size_t(y) * size_t(count)], count, length,
                     middle.data() + offset);
-        std::memset(line, 0, size_t(leftmost) * 4);
-        horizontalRow(middle.data(), horizontal, leftmost, rightmost, line);
-        std::memset(line + size_t(rightmost) * 4, 0, size_t(out.width - rightmost) * 4);
+        std::memset(line, 0, before);
+        horizontalRow(middle.data(), horizontal, leftmost, rightmost, line + before);
+        std::memset(line + size_t(out.width) * 4 - after, 0, after);
     }
 }
 
@@ -415,18 +426,23 @@ QImage SourceLevels::level(int depth) const {
 }
 
 QImage SourceLevels::render(int width, int height, bool spread) const {
+    return render(width, height, QRect(0, 0, width, height), spread);
+}
+
+QImage SourceLevels::render(int width, int height, const QRect &window, bool spread) const {
     const QImage &source = m_levels.front();
-    if (source.isNull() || width <= 0 || height <= 0)
+    if (source.isNull() || width <= 0 || height <= 0 || !QRect(0, 0, width, height).contains(window) ||
+        window.isEmpty())
         return {};
     if (source.width() == width && source.height() == height)
-        return source;
+        return window == source.rect() ? source : source.copy(window);
     const QSize target(width, height);
     int depth = 0;
     while (depth + 1 < int(m_levels.size()) && fitsRatio(source.size(), depth + 1, target))
         ++depth;
     const QImage &level = m_levels[size_t(depth)];
 
-    QImage out = freshCanvas(target);
+    QImage out = freshCanvas(window.size());
     if (out.isNull())
         return {};
     const Boxes across(source.width(), depth), down(source.height(), depth);
@@ -434,11 +450,12 @@ QImage SourceLevels::render(int width, int height, bool spread) const {
     const AxisFilter vertical = source.height() == source.width() && height == width
                                     ? horizontal
                                     : axisFilter(down.count, down.span(), height);
-    const qint64 work = spread ? qint64(level.width()) * height * vertical.count : 0;
+    const qint64 work = spread ? qint64(level.width()) * window.height() * vertical.count : 0;
     const Rows rows(out);
     const Bounds &bounds = m_bounds[size_t(depth)];
-    forRowBands(height, work,
-                [&](int from, int to) { renderRows(level, bounds, horizontal, vertical, rows, from, to); });
+    forRowBands(window.height(), work, [&](int from, int to) {
+        renderRows(level, bounds, horizontal, vertical, window, rows, window.top() + from, window.top() + to);
+    });
     return out;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QRect>
 #include <QSize>
 #include <vector>
 
@@ -22,6 +23,9 @@ public:
     // that still has enough pixels; `spread` splits a large one over the cores. Null when the size
     // is empty or the canvas cannot be made.
     QImage render(int width, int height, bool spread = false) const;
+    // Only the part of that render inside `window` (within 0, 0, width, height): the same pixels as
+    // render(width, height).copy(window), at the cost of the window alone. Null for an empty window.
+    QImage render(int width, int height, const QRect &window, bool spread = false) const;
 
     const QImage &source() const { return m_levels.front(); }
     // The prepared reduction `depth` halvings deep (ceil(edge / 2^depth) pixels), or null.

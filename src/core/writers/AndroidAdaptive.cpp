@@ -5,6 +5,7 @@
 #include "imaging/Effects.h"
 #include "imaging/ParallelFor.h"
 #include "imaging/PngEncoder.h"
+#include "imaging/RenderCache.h"
 #include "imaging/Variants.h"
 
 #include <QHash>
@@ -137,16 +138,36 @@ WriteReport writeAndroidAdaptive(const Generation &generation, const QString &ou
     // those renders by whole-pixel placement only, so nothing is scaled twice.
     QList<int> artEdges, shapeEdges;
     for (const Density &d : densities) {
-        artEdges << shownIn(d.legacy).edge << (layout.fullBleed ? d.layer : artIn(d.layer).edge);
+        artEdges << (layout.fullBleed ? d.layer : artIn(d.layer).edge);
         shapeEdges << artIn(d.layer).edge;
     }
-    artEdges << shownIn(playEdge).edge;
     if (!inputs.monochromeSource)
         artEdges << shapeEdges;
-    QHash<int, QImage> artAt, shapeAt;
-    const QList<QImage> artRenders = renderSquares(art, artEdges, &shared);
-    for (qsizetype i = 0; i < artEdges.size(); ++i)
-        artAt.insert(artEdges.at(i), artRenders.at(i));
+    // Full-bleed art overhangs the viewport by a quarter of its edge on each side: only the part that shows
+    // is rendered, unless the whole render is made for a layer anyway.
+    QList<int> viewportEdges;
+    for (const Density &d : densities)
+        viewportEdges << d.legacy;
+    viewportEdges << playEdge;
+    QList<RenderCache::SquarePart> parts;
+    QList<int> windowed;
+    for (const int edge : viewportEdges) {
+        const Placement shown = shownIn(edge);
+        if (shown.margin < 0 && !artEdges.contains(shown.edge)) {
+            parts.append({shown.edge, QRect(-shown.margin, -shown.margin, edge, edge)});
+            windowed << edge;
+        } else {
+            artEdges << shown.edge;
+        }
+    }
+    for (const int edge : artEdges)
+        parts.append({edge, QRect(0, 0, edge, edge)});
+    QHash<int, QImage> artAt, shapeAt, viewportAt;
+    const QList<QImage> artRenders = shared.renders.parts(art, parts);
+    for (qsizetype i = 0; i < windowed.size(); ++i)
+        viewportAt.insert(windowed.at(i), artRenders.at(i));
+    for (qsizetype i = windowed.size(); i < parts.size(); ++i)
+        artAt.insert(parts.at(i).edge, artRenders.at(i));
     if (inputs.monochromeSource) {
         const QList<QImage> shapeRenders = renderSquares(shape, shapeEdges, &shared);
         for (qsizetype i = 0; i < shapeEdges.size(); ++i)
@@ -158,10 +179,11 @@ WriteReport writeAndroidAdaptive(const Generation &generation, const QString &ou
     // What a launcher with a square mask shows at rest: the viewport of both layers.
     const auto viewport = [&](int edge) -> Result<QImage> {
         const Placement shown = shownIn(edge);
-        const QImage render = artAt.value(shown.edge);
+        const bool cut = viewportAt.contains(edge);
+        const QImage render = cut ? viewportAt.value(edge) : artAt.value(shown.edge);
         if (render.isNull())
             return unrenderable(edge);
-        return placed(edge, render, shown.margin, ground);
+        return placed(edge, render, cut ? 0 : shown.margin, ground);
     };
 
     QList<File> outputs;
