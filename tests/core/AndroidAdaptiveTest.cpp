@@ -174,6 +174,15 @@ TEST_F(AndroidAdaptive, OpaqueArtBecomesAFullBleedBackgroundLayer) {
         EXPECT_NEAR(qAlpha(monochrome.pixel(d.layer - margin - 3, y)), 182, 1); // green's
         // The legacy icon is the middle 72 of the 108 dp.
         EXPECT_EQ(image(d, "ic_launcher").pixel(0, 0), red);
+        // Stored in no more channels than they use: the background without alpha, the silhouette as grey
+        // and alpha (PNG colour types 2 and 4).
+        const auto colourType = [&](const char *name) {
+            const QByteArray bytes = test::fileBytes(
+                path(QStringLiteral("res/mipmap-%1/%2.png").arg(QLatin1String(d.name), QLatin1String(name))));
+            return bytes.size() > 25 ? int(uchar(bytes.at(25))) : -1;
+        };
+        EXPECT_EQ(colourType("ic_launcher_background"), 2);
+        EXPECT_EQ(colourType("ic_launcher_monochrome"), 4);
     }
 }
 

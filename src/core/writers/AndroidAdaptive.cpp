@@ -201,18 +201,24 @@ WriteReport writeAndroidAdaptive(const Generation &generation, const QString &ou
                         }});
         if (layout.fullBleed)
             outputs.append({folder + u"ic_launcher_background.png"_s, [&, d] {
+                                // Opaque all over, so without an alpha channel: a quarter fewer bytes.
                                 const QImage layer = artAt.value(d.layer);
                                 if (layer.isNull())
                                     return Result<QByteArray>(unrenderable(d.layer));
-                                return pngs.encode(layer, PngColour::Rgba);
+                                return pngs.encode(layer, PngColour::Rgb);
                             }});
         outputs.append({folder + u"ic_launcher_monochrome.png"_s, [&, d] {
                             const Placement at = artIn(d.layer);
                             const QImage render = shapeAt.value(at.edge);
                             if (render.isNull())
                                 return Result<QByteArray>(unrenderable(d.layer));
-                            return encoded(pngs, placed(d.layer, silhouette(Image(render), coverage).bitmap(),
-                                                        at.margin, Qt::transparent));
+                            // White with the coverage as alpha: grey and alpha hold it in half the bytes.
+                            const Result<QImage> layer =
+                                placed(d.layer, silhouette(Image(render), coverage).bitmap(), at.margin,
+                                       Qt::transparent);
+                            if (!layer)
+                                return Result<QByteArray>(layer.error());
+                            return pngs.encode(*layer, PngColour::GreyAlpha);
                         }});
         outputs.append({folder + u"ic_launcher.png"_s, [&, d] { return encoded(pngs, viewport(d.legacy)); }});
         outputs.append({folder + u"ic_launcher_round.png"_s, [&, d] {
