@@ -124,22 +124,31 @@ void toFloats(const uchar *__restrict row, float *__restrict out, int length) {
 
 // One output row of the vertical pass: `count` level rows weighted into one row of floats. Negative
 // lobes may undershoot; like ImageMagick's integer builds, the values are clamped between the passes.
-void verticalRow(const float *const *rows, const float *weights, int count, int length, float *middle) {
-    constexpr int lanes = 4;
-    const Pixel zero = {}, top = zero + 255.0f;
+// Every value is its own sum, tap by tap in order, so any vector width gives the same bits; V is the
+// vector the compiler gets to work with.
+template <typename V>
+inline __attribute__((always_inline)) void verticalRowIn(const float *const *rows, const float *weights,
+                                                         int count, int length, float *middle) {
+    constexpr int lanes = int(sizeof(V) / sizeof(float));
+    const V zero = {}, top = zero + 255.0f;
     int x = 0;
-    // Sixteen values a step keep four sums in registers across all the taps.
+    // Four vectors a step keep four sums in registers across all the taps.
     for (; x + 4 * lanes <= length; x += 4 * lanes) {
-        Pixel sum0 = {}, sum1 = {}, sum2 = {}, sum3 = {};
+        V sum0 = {}, sum1 = {}, sum2 = {}, sum3 = {};
         for (int k = 0; k < count; ++k) {
             const float *row = rows[k] + x;
             const float weight = weights[k];
-            sum0 += pixelAt(row, 0) * weight;
-            sum1 += pixelAt(row, 1) * weight;
-            sum2 += pixelAt(row, 2) * weight;
-            sum3 += pixelAt(row, 3) * weight;
+            V v0, v1, v2, v3;
+            std::memcpy(&v0, row, sizeof(V));
+            std::memcpy(&v1, row + lanes, sizeof(V));
+            std::memcpy(&v2, row + 2 * lanes, sizeof(V));
+            std::memcpy(&v3, row + 3 * lanes, sizeof(V));
+            sum0 += v0 * weight;
+            sum1 += v1 * weight;
+            sum2 += v2 * weight;
+            sum3 += v3 * weight;
         }
-        const auto store = [&](int at, Pixel value) {
+        const auto store = [&](int at, V value) {
             value = value < zero ? zero : value;
             value = value > top ? top : value;
             std::memcpy(middle + x + at * lanes, &value, sizeof value);
@@ -156,6 +165,28 @@ void verticalRow(const float *const *rows, const float *weights, int count, int 
         middle[x] = std::clamp(sum, 0.0f, 255.0f);
     }
 }
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// The vertical pass is most of a render's work: where the processor has AVX2, eight values a step instead
+// of four. Without FMA, so the products are rounded before they are added, exactly as in the SSE2 path.
+using WidePixels = float __attribute__((vector_size(32)));
+__attribute__((target("avx2"))) void verticalRowWide(const float *const *rows, const float *weights,
+                                                     int count, int length, float *middle) {
+    verticalRowIn<WidePixels>(rows, weights, count, length, middle);
+}
+
+void verticalRow(const float *const *rows, const float *weights, int count, int length, float *middle) {
+    static const bool wide = __builtin_cpu_supports("avx2");
+    if (wide)
+        verticalRowWide(rows, weights, count, length, middle);
+    else
+        verticalRowIn<Pixel>(rows, weights, count, length, middle);
+}
+#else
+void verticalRow(const float *const *rows, const float *weights, int count, int length, float *middle) {
+    verticalRowIn<Pixel>(rows, weights, count, length, middle);
+}
+#endif
 
 // Output columns [from, to) of the horizontal pass, written from `out` on. The colour channels are held
 // to the alpha so the result stays valid premultiplied ARGB; rounding after that keeps them there.
