@@ -87,6 +87,16 @@ QImage framedPicture(int edge) {
     return image;
 }
 
+// Noise on a clear 1000 px canvas, off centre, so every level has a clear margin of its own on each side.
+QImage noiseOnAClearMargin() {
+    QImage art = premultipliedCanvas(1000, 1000);
+    art.fill(Qt::transparent);
+    QPainter painter(&art);
+    painter.drawImage(QPoint(137, 200), noise(474, 750));
+    painter.end();
+    return art;
+}
+
 } // namespace
 
 TEST(Resampler, FlatColoursStayExactlyTheSame) {
@@ -304,11 +314,7 @@ TEST(Resampler, OddSourcesRenderCloseToTheFullSource) {
 // gives. The same art with a faint speck in each corner has bounds as large as the canvas: the renders
 // agree bit for bit everywhere the specks' filter does not reach.
 TEST(Resampler, ArtOnAClearMarginRendersAsIfTheWholeCanvasWereSummed) {
-    QImage art = premultipliedCanvas(1000, 1000);
-    art.fill(Qt::transparent);
-    QPainter painter(&art);
-    painter.drawImage(QPoint(137, 200), noise(474, 750));
-    painter.end();
+    const QImage art = noiseOnAClearMargin();
     QImage specked = art.copy();
     for (const QPoint corner : {QPoint(0, 0), QPoint(999, 0), QPoint(0, 999), QPoint(999, 999)})
         specked.setPixel(corner, qRgba(0, 0, 0, 1));
@@ -345,11 +351,7 @@ TEST(Resampler, ArtOnAClearMarginRendersAsIfTheWholeCanvasWereSummed) {
 // A window of a render is cut from the whole render: the same pixels, whether the window lies in the
 // middle, against an edge, over the clear margin or covers everything, and from whichever level.
 TEST(Resampler, AWindowHoldsExactlyThoseBitsOfTheWholeRender) {
-    QImage art = premultipliedCanvas(1000, 1000);
-    art.fill(Qt::transparent);
-    QPainter painter(&art);
-    painter.drawImage(QPoint(137, 200), noise(474, 750));
-    painter.end();
+    const QImage art = noiseOnAClearMargin();
     for (const QImage &source : {art, noise(640, 640)}) {
         SourceLevels levels(source);
         levels.prepare({QSize(1, 1)});
