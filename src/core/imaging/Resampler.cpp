@@ -174,19 +174,18 @@ __attribute__((target("avx2"))) void verticalRowWide(const float *const *rows, c
                                                      int count, int length, float *middle) {
     verticalRowIn<WidePixels>(rows, weights, count, length, middle);
 }
+#endif
 
 void verticalRow(const float *const *rows, const float *weights, int count, int length, float *middle) {
+#if defined(__x86_64__) && defined(__GNUC__)
     static const bool wide = __builtin_cpu_supports("avx2");
-    if (wide)
+    if (wide) {
         verticalRowWide(rows, weights, count, length, middle);
-    else
-        verticalRowIn<Pixel>(rows, weights, count, length, middle);
-}
-#else
-void verticalRow(const float *const *rows, const float *weights, int count, int length, float *middle) {
+        return;
+    }
+#endif
     verticalRowIn<Pixel>(rows, weights, count, length, middle);
 }
-#endif
 
 // Output columns [from, to) of the horizontal pass, written from `out` on. The colour channels are held
 // to the alpha so the result stays valid premultiplied ARGB; rounding after that keeps them there.
