@@ -188,3 +188,39 @@ TEST(SideBySide, DeliversInOrderWhateverOrderTheJobsFinishIn) {
     EXPECT_EQ(inner.load(), (QThread::idealThreadCount() + 2) * 3);
     EXPECT_EQ(outer.size(), QThread::idealThreadCount() + 2);
 }
+
+// A start order puts the long jobs on the threads first; the deliveries still follow the jobs' own order,
+// and an order that does not list every job once is ignored rather than dropping or repeating any.
+TEST(SideBySide, StartsInTheGivenOrderAndDeliversInTheJobsOwn) {
+    const int count = QThread::idealThreadCount() + 3;
+    std::vector<int> reversed(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        reversed[size_t(i)] = count - 1 - i;
+    std::atomic<int> begun = 0;
+    std::vector<int> beginRank(size_t(count), -1);
+    QList<int> delivered;
+    sideBySide(
+        count,
+        [&](int i) {
+            beginRank[size_t(i)] = begun++;
+            // Long enough that a job queued later cannot begin before one queued earlier has.
+            QThread::msleep(30);
+        },
+        [&](int i) { delivered.append(i); }, reversed);
+    QList<int> inOrder;
+    for (int i = 0; i < count; ++i)
+        inOrder.append(i);
+    EXPECT_EQ(delivered, inOrder);
+    EXPECT_GT(beginRank[0], beginRank[size_t(count - 1)]);
+    EXPECT_EQ(beginRank[0], count - 1);
+
+    for (const std::vector<int> &unusable : {std::vector<int>{0, 0, 1}, std::vector<int>{2, 1}}) {
+        std::vector<std::atomic<int>> runs(3);
+        delivered.clear();
+        sideBySide(
+            3, [&](int i) { runs[size_t(i)]++; }, [&](int i) { delivered.append(i); }, unusable);
+        EXPECT_EQ(delivered, QList<int>({0, 1, 2}));
+        for (const auto &ran : runs)
+            EXPECT_EQ(ran.load(), 1);
+    }
+}

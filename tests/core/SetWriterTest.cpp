@@ -24,6 +24,18 @@ QStringList descriptions(const QList<Error> &errors) {
 
 } // namespace
 
+// The sets that hold the large pictures start first, so none of them is left running alone at the end;
+// targets of equal weight keep the order they were listed in.
+TEST(OutputSets, TheLongestTargetsStartFirst) {
+    const QList<Platform> fiveAndIcns{Platform::MacOS,   Platform::IOS, Platform::WatchOS,
+                                      Platform::Android, Platform::Web, Platform::MacOSIcns};
+    EXPECT_EQ(longestFirst(fiveAndIcns), (std::vector<int>{1, 0, 5, 2, 4, 3}));
+    EXPECT_EQ(longestFirst({Platform::IOSSingle, Platform::IconComposer}), (std::vector<int>{0, 1}));
+    EXPECT_EQ(longestFirst({Platform::IconComposer, Platform::IOSSingle}), (std::vector<int>{0, 1}));
+    EXPECT_EQ(longestFirst({Platform::Windows, Platform::AndroidAdaptive}), (std::vector<int>{1, 0}));
+    EXPECT_TRUE(longestFirst({}).empty());
+}
+
 TEST(OutputSets, AFileNamedTwiceIsTheSamePictureBothTimes) {
     // Two outputs of one path must agree, or the second write would silently replace a different file.
     for (const Platform platform : allPlatforms) {

@@ -55,7 +55,8 @@ void writeSets(QPromise<PlatformOutcome> &promise, const GenerationInputs &input
             for (const Error &failure : failures[size_t(i)])
                 printFailure(failure);
             promise.addResult(outcomes[size_t(i)]);
-        });
+        },
+        longestFirst(platforms));
 }
 
 } // namespace

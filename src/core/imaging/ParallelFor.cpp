@@ -4,8 +4,10 @@
 #include <QThread>
 #include <QThreadPool>
 #include <QWaitCondition>
+#include <algorithm>
 #include <atomic>
 #include <memory>
+#include <numeric>
 #include <vector>
 
 namespace glyphon {
@@ -80,7 +82,8 @@ void parallelFor(int count, const std::function<void(int)> &body) {
         batch->allDone.wait(&batch->mutex);
 }
 
-void sideBySide(int count, const std::function<void(int)> &job, const std::function<void(int)> &deliver) {
+void sideBySide(int count, const std::function<void(int)> &job, const std::function<void(int)> &deliver,
+                const std::vector<int> &startOrder) {
     if (count <= 0)
         return;
     QThreadPool *pool = jobPool();
@@ -99,8 +102,12 @@ void sideBySide(int count, const std::function<void(int)> &job, const std::funct
     // Shared, as a job may still be leaving the mutex when the last delivery returns.
     const auto progress = std::make_shared<Progress>();
     progress->done.assign(size_t(count), false);
-    // Queued in order, so the first jobs, delivered first, also start first.
-    for (int i = 0; i < count; ++i)
+    // Without a usable start order, the first jobs, delivered first, also start first.
+    std::vector<int> order(static_cast<size_t>(count));
+    std::iota(order.begin(), order.end(), 0);
+    if (std::is_permutation(startOrder.cbegin(), startOrder.cend(), order.cbegin(), order.cend()))
+        order = startOrder;
+    for (const int i : order)
         pool->start([progress, &job, i] {
             job(i);
             const QMutexLocker lock(&progress->mutex);

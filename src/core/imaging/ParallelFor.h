@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 namespace glyphon {
 
@@ -13,6 +14,9 @@ void parallelFor(int count, const std::function<void(int)> &body);
 // are done; returns after the last delivery. For long jobs that each spread their own work with
 // parallelFor and leave cores idle between their parts. Called from one of these jobs, it runs the
 // jobs one after another on that thread.
-void sideBySide(int count, const std::function<void(int)> &job, const std::function<void(int)> &deliver);
+// `startOrder`, when it lists every job once, is the order they are started in, so the longest can go
+// first and none is left running alone at the end; the deliveries keep the jobs' own order.
+void sideBySide(int count, const std::function<void(int)> &job, const std::function<void(int)> &deliver,
+                const std::vector<int> &startOrder = {});
 
 } // namespace glyphon

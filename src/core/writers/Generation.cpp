@@ -75,7 +75,8 @@ void writeTargets(const QList<Platform> &platforms, const Generation &generation
                 sink(failure);
             if (written)
                 written(platforms.at(i), reports[size_t(i)]);
-        });
+        },
+        longestFirst(platforms));
 }
 
 WriteReport writeTarget(Platform platform, const Generation &generation, const QString &outputFolder,

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <array>
+#include <vector>
 
 namespace glyphon {
 
@@ -45,6 +46,10 @@ QString platformName(Platform platform);
 // The name on the command line: "macos", "ios", "watchos", "android", "web", "ios-single", "watchos-single",
 // "icon-composer", "macos-icns", "android-adaptive", "web-modern", "windows", "linux".
 QString platformKey(Platform platform);
+
+// The indices of `platforms`, the targets with the most work first and equal ones in list order: the order
+// to start them in when they are written side by side, so that no long one starts last and runs alone.
+std::vector<int> longestFirst(const QList<Platform> &platforms);
 
 enum class OutputKind {
     Png,               // the image at edge × edge pixels
