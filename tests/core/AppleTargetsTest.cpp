@@ -377,3 +377,75 @@ TEST(Variants, TintedIsAnOpaqueGreySilhouetteOfADarkMark) {
     EXPECT_EQ(tinted.pixel(128, 64), qRgb(236, 236, 236));
     EXPECT_NEAR(qRed(tinted.pixel(128, 192)), 255 * (1.0 - 0.3 * 192 / 255), 1);
 }
+
+// The ground removal and the tinted grey run as vectorised row passes, on AVX2 where there is one. Held
+// here against the same arithmetic done one pixel at a time, for every value of every channel and alpha:
+// a build that fused a multiply and an add, or divided by an approximate reciprocal, would move pixels.
+TEST(Variants, TheRowPassesGiveExactlyThePerPixelArithmetic) {
+    const auto byte = [](float value) { return int(std::clamp(value, 0.0f, 1.0f) * 255.0f + 0.5f); };
+    const auto luma = [](QRgb p) {
+        return int(
+            (13933u * quint32(qRed(p)) + 46871u * quint32(qGreen(p)) + 4732u * quint32(qBlue(p)) + 32768u) >>
+            16);
+    };
+
+    // Every red and green value against a ground of (200, 40, 0), inside a ring of that ground.
+    const int groundByte[3] = {200, 40, 0};
+    QImage art(260, 260, QImage::Format_ARGB32_Premultiplied);
+    art.fill(qRgb(groundByte[0], groundByte[1], groundByte[2]));
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            art.setPixel(x + 2, y + 2, qRgb(x, y, (x * 7 + y * 3) & 0xff));
+    const Foreground foreground = separateForeground(Image(art));
+    ASSERT_TRUE(foreground.ground.has_value());
+    const QImage removed = foreground.image.bitmap();
+    constexpr float floor = 24.0f / 255.0f;
+    for (int y = 0; y < 260; ++y)
+        for (int x = 0; x < 260; ++x) {
+            const QRgb p = art.pixel(x, y);
+            const int c[3] = {qRed(p), qGreen(p), qBlue(p)};
+            float least = 0.0f, offset[3];
+            for (int i = 0; i < 3; ++i) {
+                const float ground = float(groundByte[i]) / 255.0f, value = float(c[i]) / 255.0f;
+                offset[i] = value - ground;
+                least = std::max(least, value > ground   ? (value - ground) / (1.0f - ground)
+                                        : value < ground ? (ground - value) / ground
+                                                         : 0.0f);
+            }
+            QRgb expected = 0;
+            if (least > floor) {
+                const float alpha = (least - floor) / (1.0f - floor);
+                const float spread = 1.0f / alpha;
+                int colour[3];
+                for (int i = 0; i < 3; ++i)
+                    colour[i] = byte(float(groundByte[i]) / 255.0f + offset[i] * spread);
+                expected = qPremultiply(qRgba(colour[0], colour[1], colour[2], byte(alpha)));
+            }
+            ASSERT_EQ(reinterpret_cast<const QRgb *>(removed.constScanLine(y))[x], expected) << x << ',' << y;
+        }
+
+    // Every luma with every alpha, the lightest covered pixel somewhere in between.
+    QImage straight(256, 256, QImage::Format_ARGB32);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            straight.setPixel(x, y, qRgba(std::min(x, 180), (x * 5) & 0x7f, x / 3, y));
+    const QImage mark = straight.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage grey = tintedFromDark(Image(mark)).bitmap();
+    const QImage backAgain = mark.convertToFormat(QImage::Format_ARGB32);
+    int lightest = 0;
+    for (int y = 128; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            lightest = std::max(lightest, luma(backAgain.pixel(x, y)));
+    ASSERT_GE(lightest, 51);
+    for (int y = 0; y < 256; ++y) {
+        const float shade = 1.0f - 0.3f * float(y) / 255.0f;
+        for (int x = 0; x < 256; ++x) {
+            const QRgb p = backAgain.pixel(x, y);
+            const float stretched = std::min(1.0f, float(luma(p)) / float(lightest));
+            const int level = int(stretched * shade * 255.0f + 0.5f);
+            ASSERT_EQ(reinterpret_cast<const QRgb *>(grey.constScanLine(y))[x],
+                      qPremultiply(qRgba(level, level, level, qAlpha(p))))
+                << x << ',' << y;
+        }
+    }
+}

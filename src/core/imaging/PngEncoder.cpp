@@ -1,5 +1,7 @@
 #include "PngEncoder.h"
 
+#include "PixelLoops.h"
+
 #include <QtEndian>
 #include <array>
 #include <cstring>
@@ -179,15 +181,23 @@ void greyRow(const quint32 *in, uchar *out, int width) {
         out[x] = uchar(in[x] >> 16);
 }
 
-// One row of a grey premultiplied picture as straight grey and alpha bytes.
+// One row of a grey premultiplied picture as straight grey and alpha bytes. Opaque pixels are the same
+// either way and go through a vectorised pass; the others are then divided out.
+GLYPHON_PIXEL_LOOP void greyAndAlpha(const quint32 *in, uchar *out, int width) {
+    for (int x = 0; x < width; ++x) {
+        out[x * 2] = uchar(in[x] >> 16);
+        out[x * 2 + 1] = uchar(in[x] >> 24);
+    }
+}
+
 void greyAlphaRow(const quint32 *in, uchar *out, int width) {
+    greyAndAlpha(in, out, width);
     const auto &table = unpremultiplyTable();
     for (int x = 0; x < width; ++x) {
-        const quint32 p = in[x];
-        const quint32 alpha = p >> 24;
-        const quint32 grey = (p >> 16) & 0xff;
-        out[x * 2] = alpha == 255 ? uchar(grey) : alpha == 0 ? 0 : table[alpha * 256 + grey];
-        out[x * 2 + 1] = uchar(alpha);
+        // The table's row for alpha 0 is all zeros.
+        const quint32 alpha = in[x] >> 24;
+        if (alpha != 255)
+            out[x * 2] = table[alpha * 256 + ((in[x] >> 16) & 0xff)];
     }
 }
 

@@ -1,6 +1,7 @@
 #include "Variants.h"
 
 #include "ParallelFor.h"
+#include "PixelLoops.h"
 #include "RenderCache.h"
 #include "Resampler.h"
 
@@ -16,10 +17,12 @@ namespace glyphon {
 namespace {
 
 // Rec. 709 luma of straight (unpremultiplied) channels, rounded; the weights in 16-bit fixed point.
+inline quint32 luma(quint32 red, quint32 green, quint32 blue) {
+    return (13933u * red + 46871u * green + 4732u * blue + 32768u) >> 16;
+}
+
 int luma(QRgb straight) {
-    return int((13933u * quint32(qRed(straight)) + 46871u * quint32(qGreen(straight)) +
-                4732u * quint32(qBlue(straight)) + 32768u) >>
-               16);
+    return int(luma(quint32(qRed(straight)), quint32(qGreen(straight)), quint32(qBlue(straight))));
 }
 
 double luma(const Color &c) {
@@ -42,9 +45,10 @@ void forRows(int height, const std::function<void(int first, int last)> &body) {
     parallelFor(bands, [&](int i) { body(i * band, std::min(height, (i + 1) * band)); });
 }
 
-// A straight-colour pass over a premultiplied picture: each pixel out of f(straight pixel, row), written
-// back premultiplied. The straight copy is passed in when the caller has made one already.
-template <typename F> Image mapStraight(const Image &picture, F f, QImage straight = {}) {
+// A pass over a premultiplied picture, row by row from its straight (unpremultiplied) copy: rows(in, out,
+// width, y) writes one premultiplied row. The straight copy is passed in when the caller has made one
+// already.
+template <typename F> Image mapStraightRows(const Image &picture, F rows, QImage straight = {}) {
     if (straight.isNull())
         straight = picture.bitmap().convertToFormat(QImage::Format_ARGB32);
     QImage out(straight.size(), QImage::Format_ARGB32_Premultiplied);
@@ -52,14 +56,19 @@ template <typename F> Image mapStraight(const Image &picture, F f, QImage straig
         return picture;
     const int width = straight.width();
     forRows(straight.height(), [&](int first, int last) {
-        for (int y = first; y < last; ++y) {
-            const auto *in = reinterpret_cast<const QRgb *>(straight.constScanLine(y));
-            auto *row = reinterpret_cast<QRgb *>(out.scanLine(y));
-            for (int x = 0; x < width; ++x)
-                row[x] = qPremultiply(f(in[x], y));
-        }
+        for (int y = first; y < last; ++y)
+            rows(reinterpret_cast<const quint32 *>(straight.constScanLine(y)),
+                 reinterpret_cast<quint32 *>(out.scanLine(y)), width, y);
     });
     return Image(out, picture.size());
+}
+
+// A straight-colour pass: each pixel out of f(straight pixel, row), written back premultiplied.
+template <typename F> Image mapStraight(const Image &picture, F f) {
+    return mapStraightRows(picture, [&](const quint32 *in, quint32 *out, int width, int y) {
+        for (int x = 0; x < width; ++x)
+            out[x] = qPremultiply(f(in[x], y));
+    });
 }
 
 // The per-channel median of a band two pixels wide around the edge, and whether nearly all of it lies
@@ -111,6 +120,60 @@ std::optional<QRgb> flatEdge(const QImage &bitmap) {
     return ground;
 }
 
+// One row of straight pixels with the ground taken out, premultiplied ("colour to alpha"). Each channel's
+// coverage is the least at which some colour within 0 … 1 over the ground gives its value; the largest of
+// the three is the pixel's. Written without lookups or branches so that the compiler vectorises it.
+GLYPHON_PIXEL_LOOP void withoutGround(const quint32 *in, quint32 *out, int width, int groundRed,
+                                      int groundGreen, int groundBlue) {
+    const float ground[3] = {float(groundRed) / 255.0f, float(groundGreen) / 255.0f,
+                             float(groundBlue) / 255.0f};
+    // Differences up to twice the noise tolerated on the edge count as ground, so a compressed picture's
+    // speckles around its art do not stay behind as faint dots; beyond that, coverage rises.
+    constexpr float floor = 24.0f / 255.0f;
+    // Held to 0 … 1 the way that also turns a NaN (from a pixel left clear, whose quotients are not used)
+    // into 0, so no lane converts a NaN.
+    const auto byte = [](float value) { return int(std::min(1.0f, std::max(0.0f, value)) * 255.0f + 0.5f); };
+    // Both quotients are worked out for every channel, the one that applies then chosen: a division
+    // behind a branch would keep the loop from being vectorised.
+    const auto coverage = [](float c, float g) {
+        const float above = (c - g) / (1.0f - g);
+        const float below = (g - c) / g;
+        return c > g ? above : c < g ? below : 0.0f;
+    };
+    for (int x = 0; x < width; ++x) {
+        const quint32 p = in[x];
+        const float red = float((p >> 16) & 0xff) / 255.0f;
+        const float green = float((p >> 8) & 0xff) / 255.0f;
+        const float blue = float(p & 0xff) / 255.0f;
+        const float least = std::max(coverage(red, ground[0]),
+                                     std::max(coverage(green, ground[1]), coverage(blue, ground[2])));
+        const float alpha = (least - floor) / (1.0f - floor);
+        const float spread = 1.0f / alpha;
+        const QRgb made = qPremultiply(qRgba(byte(ground[0] + (red - ground[0]) * spread),
+                                             byte(ground[1] + (green - ground[1]) * spread),
+                                             byte(ground[2] + (blue - ground[2]) * spread), byte(alpha)));
+        out[x] = least <= floor ? 0u : made;
+    }
+}
+
+// One row of the tinted grey from straight pixels: each pixel's luma stretched so that `lightest` becomes
+// white (every pixel white when it is 0), shaded, with its own alpha, premultiplied; a clear pixel comes
+// out 0. Written without lookups or branches so that the compiler vectorises it.
+GLYPHON_PIXEL_LOOP void tintedRow(const quint32 *straight, quint32 *out, int width, int lightest,
+                                  float shade) {
+    const float top = float(lightest);
+    for (int x = 0; x < width; ++x) {
+        const quint32 p = straight[x];
+        const quint32 level = luma((p >> 16) & 0xff, (p >> 8) & 0xff, p & 0xff);
+        // Divided whatever the case, so that the division is not behind a branch, which would keep the
+        // loop from being vectorised; the quotient is only used when there is something to divide by.
+        const float ratio = float(level) / top;
+        const float stretched = lightest == 0 ? 1.0f : std::min(1.0f, ratio);
+        const int grey = int(stretched * shade * 255.0f + 0.5f);
+        out[x] = qPremultiply(qRgba(grey, grey, grey, int(p >> 24)));
+    }
+}
+
 // Alpha-weighted mean lightness and colourfulness (0 … 1) of the visible pixels.
 struct Tone {
     double lightness = 0.0;
@@ -118,32 +181,44 @@ struct Tone {
     double weight = 0.0;
 };
 
+struct ToneSums {
+    quint64 lightness = 0, colourfulness = 0, weight = 0;
+};
+
+// Luma, max − min and alpha of the pixels, summed in 32-bit lanes a block at a time (a block's sums stay
+// below 2^32) so that eight pixels go in one step.
+GLYPHON_PIXEL_LOOP void addTone(const quint32 *pixels, int count, ToneSums &sums) {
+    constexpr int block = 1 << 16;
+    for (int from = 0; from < count; from += block) {
+        const int to = std::min(count, from + block);
+        quint32 lightness = 0, colourfulness = 0, weight = 0;
+        for (int x = from; x < to; ++x) {
+            const quint32 p = pixels[x];
+            const quint32 red = (p >> 16) & 0xff, green = (p >> 8) & 0xff, blue = p & 0xff;
+            lightness += luma(red, green, blue);
+            colourfulness += std::max(red, std::max(green, blue)) - std::min(red, std::min(green, blue));
+            weight += p >> 24;
+        }
+        sums.lightness += lightness;
+        sums.colourfulness += colourfulness;
+        sums.weight += weight;
+    }
+}
+
 // Luma and max − min are linear in the colour, so over premultiplied pixels they come out already
 // weighted by alpha, and no straight copy is needed.
 Tone toneOf(const QImage &premultiplied) {
     // The rows' sums are whole numbers, made side by side; they are added up in row order, as doubles,
     // exactly as one pass would.
-    struct RowSums {
-        qint64 lightness = 0, colourfulness = 0, weight = 0;
-    };
     const int width = premultiplied.width();
-    std::vector<RowSums> rows(size_t(std::max(0, premultiplied.height())));
+    std::vector<ToneSums> rows(size_t(std::max(0, premultiplied.height())));
     forRows(premultiplied.height(), [&](int first, int last) {
-        for (int y = first; y < last; ++y) {
-            const auto *row = reinterpret_cast<const QRgb *>(premultiplied.constScanLine(y));
-            RowSums sums;
-            for (int x = 0; x < width; ++x) {
-                const QRgb p = row[x];
-                sums.lightness += luma(p);
-                sums.colourfulness +=
-                    std::max({qRed(p), qGreen(p), qBlue(p)}) - std::min({qRed(p), qGreen(p), qBlue(p)});
-                sums.weight += qAlpha(p);
-            }
-            rows[size_t(y)] = sums;
-        }
+        for (int y = first; y < last; ++y)
+            addTone(reinterpret_cast<const quint32 *>(premultiplied.constScanLine(y)), width,
+                    rows[size_t(y)]);
     });
     Tone tone;
-    for (const RowSums &sums : rows) {
+    for (const ToneSums &sums : rows) {
         tone.lightness += double(sums.lightness) / 255.0;
         tone.chroma += double(sums.colourfulness) / 255.0;
         tone.weight += double(sums.weight) / 255.0;
@@ -153,6 +228,19 @@ Tone toneOf(const QImage &premultiplied) {
         tone.chroma /= tone.weight;
     }
     return tone;
+}
+
+// The highest luma of the straight pixels that are at least half covered, 0 when there is none.
+GLYPHON_PIXEL_LOOP quint32 lightestCovered(const quint32 *straight, int count) {
+    quint32 lightest = 0;
+    for (int x = 0; x < count; ++x) {
+        const quint32 p = straight[x];
+        const quint32 level = luma((p >> 16) & 0xff, (p >> 8) & 0xff, p & 0xff);
+        // Alpha 128 or more is the word's top bit.
+        const quint32 covered = level & (0u - (p >> 31));
+        lightest = covered > lightest ? covered : lightest;
+    }
+    return lightest;
 }
 
 // The distance from the centre to the farthest corner of any pixel with some coverage, as a share of the
@@ -223,37 +311,10 @@ Foreground separateForeground(const Image &art) {
         return {art, std::nullopt};
     const QImage straight = bitmap.convertToFormat(QImage::Format_ARGB32);
     const int groundByte[3] = {qRed(*edge), qGreen(*edge), qBlue(*edge)};
-    // Per channel and value: the value's distance from the ground, and the least coverage at which some
-    // colour within 0 … 1 over the ground gives it ("colour to alpha").
-    std::array<std::array<float, 256>, 3> offset{}, coverage{};
-    for (int i = 0; i < 3; ++i) {
-        const float ground = float(groundByte[i]) / 255.0f;
-        for (int v = 0; v < 256; ++v) {
-            const float c = float(v) / 255.0f;
-            offset[size_t(i)][size_t(v)] = c - ground;
-            coverage[size_t(i)][size_t(v)] = c > ground   ? (c - ground) / (1.0f - ground)
-                                             : c < ground ? (ground - c) / ground
-                                                          : 0.0f;
-        }
-    }
-    // Differences up to twice the noise tolerated on the edge count as ground, so a compressed picture's
-    // speckles around its art do not stay behind as faint dots; beyond that, coverage rises.
-    constexpr float floor = 24.0f / 255.0f;
-    const auto byte = [](float value) { return int(std::clamp(value, 0.0f, 1.0f) * 255.0f + 0.5f); };
-    const Image removed = mapStraight(
+    const Image removed = mapStraightRows(
         art,
-        [&](QRgb p, int) {
-            const int c[3] = {qRed(p), qGreen(p), qBlue(p)};
-            const float least =
-                std::max({coverage[0][size_t(c[0])], coverage[1][size_t(c[1])], coverage[2][size_t(c[2])]});
-            if (least <= floor)
-                return qRgba(0, 0, 0, 0);
-            const float alpha = (least - floor) / (1.0f - floor);
-            const float spread = 1.0f / alpha;
-            int colour[3];
-            for (int i = 0; i < 3; ++i)
-                colour[i] = byte(float(groundByte[i]) / 255.0f + offset[size_t(i)][size_t(c[i])] * spread);
-            return qRgba(colour[0], colour[1], colour[2], byte(alpha));
+        [&](const quint32 *in, quint32 *out, int width, int) {
+            withoutGround(in, out, width, groundByte[0], groundByte[1], groundByte[2]);
         },
         straight);
     return {removed, Color{groundByte[0] / 255.0, groundByte[1] / 255.0, groundByte[2] / 255.0, 1.0}};
@@ -300,42 +361,20 @@ Image tintedFromDark(const Image &art) {
     std::atomic<int> lightest = 0;
     forRows(height, [&](int first, int last) {
         int band = 0;
-        for (int y = first; y < last; ++y) {
-            const auto *row = reinterpret_cast<const QRgb *>(straight.constScanLine(y));
-            for (int x = 0; x < width; ++x)
-                if (qAlpha(row[x]) >= 128)
-                    band = std::max(band, luma(row[x]));
-        }
+        for (int y = first; y < last; ++y)
+            band = std::max(band, int(lightestCovered(
+                                      reinterpret_cast<const quint32 *>(straight.constScanLine(y)), width)));
         for (int seen = lightest.load(); band > seen && !lightest.compare_exchange_weak(seen, band);) {
         }
     });
     // A mark too dark to stretch (black ink) is shown as its silhouette.
-    std::array<float, 256> stretched{};
-    for (int level = 0; level < 256; ++level)
-        stretched[size_t(level)] =
-            lightest < 51 ? 1.0f : std::min(1.0f, float(level) / float(lightest.load()));
+    const int top = lightest.load();
     const float last = float(std::max(1, height - 1));
     forRows(height, [&](int first, int end) {
-        // The shade is the same along a row: each row's 256 grey levels are worked out once.
-        std::array<int, 256> levels{};
-        for (int y = first; y < end; ++y) {
-            const float shade = 1.0f - 0.3f * float(y) / last;
-            for (int level = 0; level < 256; ++level)
-                levels[size_t(level)] = int(stretched[size_t(level)] * shade * 255.0f + 0.5f);
-            const auto *in = reinterpret_cast<const QRgb *>(straight.constScanLine(y));
-            auto *row = reinterpret_cast<QRgb *>(out.scanLine(y));
-            for (int x = 0; x < width; ++x) {
-                // Most of an icon is clear or opaque, where premultiplying changes nothing or clears all.
-                const int alpha = qAlpha(in[x]);
-                if (alpha == 0) {
-                    row[x] = 0;
-                    continue;
-                }
-                const int level = levels[size_t(luma(in[x]))];
-                row[x] = alpha == 255 ? qRgb(level, level, level)
-                                      : qPremultiply(qRgba(level, level, level, alpha));
-            }
-        }
+        for (int y = first; y < end; ++y)
+            tintedRow(reinterpret_cast<const quint32 *>(straight.constScanLine(y)),
+                      reinterpret_cast<quint32 *>(out.scanLine(y)), width, top < 51 ? 0 : top,
+                      1.0f - 0.3f * float(y) / last);
     });
     return Image(out, art.size());
 }
