@@ -123,10 +123,9 @@ std::optional<QRgb> flatEdge(const QImage &bitmap) {
 // One row of straight pixels with the ground taken out, premultiplied ("colour to alpha"). Each channel's
 // coverage is the least at which some colour within 0 … 1 over the ground gives its value; the largest of
 // the three is the pixel's. Written without lookups or branches so that the compiler vectorises it.
-GLYPHON_PIXEL_LOOP void withoutGround(const quint32 *in, quint32 *out, int width, int groundRed,
-                                      int groundGreen, int groundBlue) {
-    const float ground[3] = {float(groundRed) / 255.0f, float(groundGreen) / 255.0f,
-                             float(groundBlue) / 255.0f};
+GLYPHON_PIXEL_LOOP void withoutGround(const quint32 *in, quint32 *out, int width, const int groundByte[3]) {
+    const float ground[3] = {float(groundByte[0]) / 255.0f, float(groundByte[1]) / 255.0f,
+                             float(groundByte[2]) / 255.0f};
     // Differences up to twice the noise tolerated on the edge count as ground, so a compressed picture's
     // speckles around its art do not stay behind as faint dots; beyond that, coverage rises.
     constexpr float floor = 24.0f / 255.0f;
@@ -164,7 +163,7 @@ GLYPHON_PIXEL_LOOP void tintedRow(const quint32 *straight, quint32 *out, int wid
     const float top = float(lightest);
     for (int x = 0; x < width; ++x) {
         const quint32 p = straight[x];
-        const quint32 level = luma((p >> 16) & 0xff, (p >> 8) & 0xff, p & 0xff);
+        const int level = luma(p);
         // Divided whatever the case, so that the division is not behind a branch, which would keep the
         // loop from being vectorised; the quotient is only used when there is something to divide by.
         const float ratio = float(level) / top;
@@ -235,7 +234,7 @@ GLYPHON_PIXEL_LOOP quint32 lightestCovered(const quint32 *straight, int count) {
     quint32 lightest = 0;
     for (int x = 0; x < count; ++x) {
         const quint32 p = straight[x];
-        const quint32 level = luma((p >> 16) & 0xff, (p >> 8) & 0xff, p & 0xff);
+        const quint32 level = quint32(luma(p));
         // Alpha 128 or more is the word's top bit.
         const quint32 covered = level & (0u - (p >> 31));
         lightest = covered > lightest ? covered : lightest;
@@ -313,9 +312,7 @@ Foreground separateForeground(const Image &art) {
     const int groundByte[3] = {qRed(*edge), qGreen(*edge), qBlue(*edge)};
     const Image removed = mapStraightRows(
         art,
-        [&](const quint32 *in, quint32 *out, int width, int) {
-            withoutGround(in, out, width, groundByte[0], groundByte[1], groundByte[2]);
-        },
+        [&](const quint32 *in, quint32 *out, int width, int) { withoutGround(in, out, width, groundByte); },
         straight);
     return {removed, Color{groundByte[0] / 255.0, groundByte[1] / 255.0, groundByte[2] / 255.0, 1.0}};
 }

@@ -149,38 +149,24 @@ QString platformKey(Platform platform) {
 namespace {
 
 // Milliseconds each target took with all thirteen written side by side, from a 1024 picture of flat art
-// and from a photograph, rounded; only their ranking matters. The sets that hold whole pictures at 1024
-// (iOS, macOS, the .icns, the adaptive Android layers) lead; a target of one small file trails.
-int relativeWork(Platform platform) {
-    switch (platform) {
-    case Platform::IOS:
-        return 90;
-    case Platform::MacOS:
-        return 70;
-    case Platform::AndroidAdaptive:
-        return 65;
-    case Platform::MacOSIcns:
-        return 55;
-    case Platform::IOSSingle:
-    case Platform::IconComposer:
-        return 45;
-    case Platform::WatchOS:
-        return 38;
-    case Platform::Web:
-        return 25;
-    case Platform::WebModern:
-        return 20;
-    case Platform::Android:
-        return 7;
-    case Platform::Linux:
-        return 5;
-    case Platform::WatchOSSingle:
-        return 2;
-    case Platform::Windows:
-        return 1;
-    }
-    return 0;
-}
+// and from a photograph, rounded, in the order of Platform; only their ranking matters. The sets that hold
+// whole pictures at 1024 (iOS, macOS, the .icns, the adaptive Android layers) lead; a target of one small
+// file trails.
+constexpr std::array<int, allPlatforms.size()> relativeWork = {
+    70, // macOS
+    90, // iOS
+    38, // watchOS
+    7,  // Android
+    25, // web
+    45, // iOS single size
+    2,  // watchOS single size
+    45, // Icon Composer
+    55, // macOS .icns
+    65, // Android adaptive
+    20, // modern web
+    1,  // Windows
+    5,  // Linux
+};
 
 } // namespace
 
@@ -188,7 +174,7 @@ std::vector<int> longestFirst(const QList<Platform> &platforms) {
     std::vector<int> order(static_cast<size_t>(platforms.size()));
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return relativeWork(platforms.at(a)) > relativeWork(platforms.at(b));
+        return relativeWork[size_t(platforms.at(a))] > relativeWork[size_t(platforms.at(b))];
     });
     return order;
 }
